@@ -1,0 +1,57 @@
+// Class registry: instances are created by class name; hosts register or replace factories
+// (that is how the sibling components and the in-house classes are obtained).
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/object.h"
+
+namespace lema {
+
+class Registry {
+ public:
+  using Factory = std::function<ObjectRef()>;
+  struct Entry {
+    std::string prog_id;
+    Factory factory;
+    const ClassInfo* info = nullptr;  // known member table, when the class has a fixed one
+  };
+
+  // The process-wide registry, holding the library's own classes (server frame).
+  static Registry& global();
+
+  // Raises Error(CannotCreateObject) for an unknown name or a failing factory.
+  ObjectRef create(std::string_view prog_id) const;
+  // Registers a factory, replacing any earlier one under the same name (names ignore case).
+  void register_class(std::string prog_id, Factory factory, const ClassInfo* info = nullptr);
+  bool unregister_class(std::string_view prog_id);
+  std::optional<Entry> find(std::string_view prog_id) const;
+  std::vector<std::string> names() const;
+
+ private:
+  std::vector<Entry> entries_;
+};
+
+inline ObjectRef create_object(std::string_view prog_id) {
+  return Registry::global().create(prog_id);
+}
+
+// Registers a factory for its lifetime and restores what was there before.
+class ScopedClass {
+ public:
+  ScopedClass(std::string prog_id, Registry::Factory factory, Registry& reg = Registry::global());
+  ~ScopedClass();
+  ScopedClass(const ScopedClass&) = delete;
+  ScopedClass& operator=(const ScopedClass&) = delete;
+
+ private:
+  Registry& reg_;
+  std::string prog_id_;
+  std::optional<Registry::Entry> previous_;
+};
+
+}  // namespace lema

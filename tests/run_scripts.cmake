@@ -1,0 +1,15 @@
+# Runs every tests/scripts/*.json through `lemald run` and compares standard output with
+# the .expected file beside it, byte for byte.
+file(GLOB scripts ${SCRIPTS}/*.json)
+set(failed 0)
+foreach(script ${scripts})
+  string(REGEX REPLACE "\\.json$" ".expected" expected_file ${script})
+  execute_process(COMMAND ${LEMALD} run ${script} OUTPUT_VARIABLE got RESULT_VARIABLE rc)
+  file(READ ${expected_file} want)
+  if(NOT rc EQUAL 0 OR NOT got STREQUAL want)
+    message(SEND_ERROR "${script}: exit ${rc}\n got: ${got}\nwant: ${want}")
+    math(EXPR failed "${failed} + 1")
+  endif()
+endforeach()
+list(LENGTH scripts total)
+message(STATUS "${total} scripts, ${failed} failed")

@@ -1,0 +1,64 @@
+// lemald: the project's command-line host.
+//   lemald run [FILE]
+//   lemald lookup METHOD [ARG...] [--set PROP=VALUE]... [--language L] [--company C] [--raw]
+//   lemald members CLASS
+#include <CLI/CLI.hpp>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+
+#include "tools/lemald/human.h"
+#include "tools/lemald/script.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{"lemald: drives the lookup and decode library as a host does"};
+  app.require_subcommand(1);
+
+  std::string file = "-";
+  auto* run = app.add_subcommand("run", "run a JSON script (FILE, or standard input)");
+  run->add_option("file", file, "script file, or - for standard input");
+
+  lemald::LookupOptions lk;
+  auto* lookup = app.add_subcommand("lookup", "print a lookup definition");
+  lookup->add_option("method", lk.method, "lookup method")->required();
+  lookup->add_option("args", lk.args, "arguments (JSON when valid JSON, otherwise text)");
+  lookup->add_option("--set", lk.sets, "PROP=VALUE, a setting to let before the call");
+  lookup->add_option("--language", lk.language, "host language code");
+  lookup->add_option("--company", lk.company, "host company code");
+  lookup->add_option("--db", lk.db, "connection string for the lookups that read a database");
+  lookup->add_flag("--raw", lk.raw, "print the statement exactly as built");
+
+  std::string cls;
+  auto* members = app.add_subcommand("members", "list a class's members in slot order");
+  members->add_option("class", cls, "class name")->required();
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e);
+  }
+
+  try {
+    if (*run) {
+      std::string text;
+      if (file == "-") {
+        text.assign(std::istreambuf_iterator<char>(std::cin), {});
+      } else {
+        std::ifstream in(file, std::ios::binary);
+        if (!in) {
+          std::cerr << "lemald: cannot read " << file << "\n";
+          return 2;
+        }
+        text.assign(std::istreambuf_iterator<char>(in), {});
+      }
+      return lemald::run_script(text, std::cout, std::cerr);
+    }
+    if (*lookup) return lemald::print_lookup(lk, std::cout, std::cerr);
+    if (*members) return lemald::print_members(cls, std::cout, std::cerr);
+  } catch (const std::exception& e) {
+    std::cerr << "lemald: " << e.what() << "\n";
+    return 1;
+  }
+  return 0;
+}
