@@ -63,8 +63,9 @@ namespace {
 }
 }  // namespace
 
-Value dispatch(Object& self, const ClassInfo& info, std::string_view name, InvokeKind kind,
-               std::span<Value> args) {
+namespace {
+Value dispatch_member(Object& self, const ClassInfo& info, std::string_view name, InvokeKind kind,
+                      std::span<Value> args) {
   const Member* m = info.find(name);
   if (!m) no_member(info, name, "Object doesn't support this property or method");
   switch (kind) {
@@ -94,6 +95,19 @@ Value dispatch(Object& self, const ClassInfo& info, std::string_view name, Invok
     }
   }
   return Value();
+}
+}  // namespace
+
+Value dispatch(Object& self, const ClassInfo& info, std::string_view name, InvokeKind kind,
+               std::span<Value> args) {
+  try {
+    return dispatch_member(self, info, name, kind, args);
+  } catch (const Error& e) {
+    // Conversion failures carry no member name of their own: add it.
+    std::string_view what = e.what();
+    if (what.find(name) != std::string_view::npos) throw;
+    throw Error(e.code(), std::string(what) + ": " + std::string(name));
+  }
 }
 
 Value Object::invoke(std::string_view member, InvokeKind kind, std::span<Value> args) {

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the library and lemald, and runs the demo on the
+# embedded SQLite database.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$(nproc)"
+if [ -x demo/run-demo.sh ] || [ -f demo/run-demo.sh ]; then
+  bash demo/run-demo.sh build
+else
+  build/bin/lemald run tests/scripts/example.json
+fi
