@@ -67,34 +67,33 @@ constexpr Branch kBeniUsatiVarianti[] = {
     {0, "No"}, {1, "Forfettario"}, {2, "Globale"}, {3, "Ordinario"}, {4, "Misto"}};
 constexpr Branch kDareAvere[] = {{0, "No"}, {1, "Dare"}, {2, "Avere"}};
 // The VAT lists decode only the first three of these.
-constexpr Branch kInsoluti[] = {{0, "No"},
-                                {1, "Insoluto"},
-                                {2, "Richiamato"},
-                                {3, "Chiusura effetti"},
-                                {4, "Incasso buon fine"}};
+constexpr Branch kInsoluti[] = {
+    {0, "No"}, {1, "Insoluto"}, {2, "Richiamato"}, {3, "Chiusura effetti"},
+    {4, "Incasso buon fine"}};
 constexpr Branch kTipoEffetto[] = {
-    {0, "Tutti"},          {1, "Contanti"},           {2, "Ricevuta bancaria"},
-    {3, "Tratta"},         {4, "Tratta accettata"},   {5, "Cessione"},
-    {6, "Cambiale"},       {7, "Carta di credito"},   {8, "Bancomat"},
-    {9, "Contrassegno"},   {10, "Lettera di credito"}, {11, "RID"},
-    {12, "Leasing"},       {13, "Rimessa diretta"},   {14, "Bonifico"},
-    {15, "C/C postale"},   {16, "MAV"},               {99, "Solo descrittivo"}};
+    {0, "Tutti"}, {1, "Contanti"}, {2, "Ricevuta bancaria"}, {3, "Tratta"},
+    {4, "Tratta accettata"}, {5, "Cessione"}, {6, "Cambiale"}, {7, "Carta di credito"},
+    {8, "Bancomat"}, {9, "Contrassegno"}, {10, "Lettera di credito"}, {11, "RID"},
+    {12, "Leasing"}, {13, "Rimessa diretta"}, {14, "Bonifico"}, {15, "C/C postale"}, {16, "MAV"},
+    {99, "Solo descrittivo"}};
 // The classification list keeps four effect types untranslated and translates the stem
 // of "Contrassegno" only.
 constexpr Branch kTipoEffettoClassificazione[] = {
-    {0, "Tutti"},           {1, "Contanti"},           {2, "Ricevuta bancaria"},
-    {3, "Tratta"},          {4, "Tratta accettata"},   {5, "Cessione"},
-    {6, "Cambiale"},        {7, "Carta di credito"},   {8, "", "Bancomat"},
-    {9, "Contrassegn", "o"}, {10, "Lettera di credito"}, {11, "", "RID"},
-    {12, "", "Leasing"},    {13, "Rimessa diretta"},   {14, "Bonifico"},
-    {15, "C/C postale"},    {16, "", "MAV"},           {99, "Solo descrittivo"}};
-constexpr Branch kGestioneEstrattoConto[] = {{1, "Apertura"}, {2, "Chiusura"}, {3, "Apertura/chiusura"}};
-constexpr Branch kTipoMovimento[] = {{0, "criterio Gestionale"},      {1, "criterio di Cassa"},
-                                     {2, "Gestionale/Cassa"},         {3, "Gestionale/Cassa sospeso"},
-                                     {4, "Gestionale/Cassa speciale"}, {5, "Gestionale/Cassa esteso"}};
+    {0, "Tutti"}, {1, "Contanti"}, {2, "Ricevuta bancaria"}, {3, "Tratta"},
+    {4, "Tratta accettata"}, {5, "Cessione"}, {6, "Cambiale"}, {7, "Carta di credito"},
+    {8, "", "Bancomat"}, {9, "Contrassegn", "o"}, {10, "Lettera di credito"}, {11, "", "RID"},
+    {12, "", "Leasing"}, {13, "Rimessa diretta"}, {14, "Bonifico"}, {15, "C/C postale"},
+    {16, "", "MAV"}, {99, "Solo descrittivo"}};
+constexpr Branch kGestioneEstrattoConto[] = {
+    {1, "Apertura"}, {2, "Chiusura"}, {3, "Apertura/chiusura"}};
+constexpr Branch kTipoMovimento[] = {
+    {0, "criterio Gestionale"}, {1, "criterio di Cassa"}, {2, "Gestionale/Cassa"},
+    {3, "Gestionale/Cassa sospeso"}, {4, "Gestionale/Cassa speciale"},
+    {5, "Gestionale/Cassa esteso"}};
 constexpr Branch kFattureProforma[] = {
     {0, "No proforma"}, {1, "Fattura proforma"}, {2, "Fattura di incasso fattura proforma"}};
-constexpr Branch kScadenzeProforma[] = {{0, "No proforma"}, {1, "Da consolidare"}, {2, "Consolidato"}};
+constexpr Branch kScadenzeProforma[] = {
+    {0, "No proforma"}, {1, "Da consolidare"}, {2, "Consolidato"}};
 
 // What the SELECT lists of the reason lookups differ in.
 struct SelectList {
@@ -167,10 +166,10 @@ void solo_iva_head(SqlText& sql, Tr& tr, std::string_view lingua) {
 
 const detail::HeadingTable& columns_solo_iva() {
   static const detail::HeadingTable kColumns{
-      "Codice",   "Descrizione", "Alias",    "Tipo.reg.", "Caus.IVA",     "Reg.marg.",
-      "Cau.coll.", "Segno",      "Comp. IVA", "Sub.forn.", "Ag.viag.",    "Nr.doc.",
-      "Cau.acc.", "Cau.ins.",    "C.es.pr.", "Mov.EC",    "Mov.por.",     "Eff. da sel.",
-      "Gest. Ec/Pf", "Editoria", "Op. monofase RSM", "Tipo operazione"};
+      "Codice", "Descrizione", "Alias", "Tipo.reg.", "Caus.IVA", "Reg.marg.", "Cau.coll.", "Segno",
+      "Comp. IVA", "Sub.forn.", "Ag.viag.", "Nr.doc.", "Cau.acc.", "Cau.ins.", "C.es.pr.",
+      "Mov.EC", "Mov.por.", "Eff. da sel.", "Gest. Ec/Pf", "Editoria", "Op. monofase RSM",
+      "Tipo operazione"};
   return kColumns;
 }
 
@@ -181,16 +180,12 @@ void CLSCG_LOOKUP::CausaliContabili() noexcept {
   const Value ditta = host_company();
   auto tr = [this](std::string& out, std::string_view text) { Traduci(out, text); };
   static const detail::HeadingTable kColumns{
-      "Codice",           "Descrizione",        "Alias",
-      "Tipo.reg.",        "Caus.rif.",          "Reg.marg.",
-      "Cau.coll.",        "Segno",              "Comp. IVA",
-      "Sub.forn.",        "Ag.viag.",           "Nr.doc.",
-      "Cau.acc.",         "Causale per reg. effetti", "C.es.pr.",
-      "Mov.EC",           "Mov.por.",           "Eff. da sel.",
-      "Gest. Ec/Pf",      "Editoria",           "Op. monofase RSM",
-      "Rich. dati assegni", "Classificazione causale", "Tipo operazione",
-      "Gestione fatture proforma", "Scadenze in fatture proforma", "Categoria di stampa",
-      "Categoria di stampa descrizione"};
+      "Codice", "Descrizione", "Alias", "Tipo.reg.", "Caus.rif.", "Reg.marg.", "Cau.coll.",
+      "Segno", "Comp. IVA", "Sub.forn.", "Ag.viag.", "Nr.doc.", "Cau.acc.",
+      "Causale per reg. effetti", "C.es.pr.", "Mov.EC", "Mov.por.", "Eff. da sel.", "Gest. Ec/Pf",
+      "Editoria", "Op. monofase RSM", "Rich. dati assegni", "Classificazione causale",
+      "Tipo operazione", "Gestione fatture proforma", "Scadenze in fatture proforma",
+      "Categoria di stampa", "Categoria di stampa descrizione"};
   detail::step([&] { ColonneLookup_ = kColumns.value(); });
   const bool per_categoria =
       CausaliContabiliTipoLookup == CausaliContabiliLookupEnum::kwLookupCategoriaStampa;
@@ -276,11 +271,10 @@ void CLSCG_LOOKUP::CausaliContabiliPerClassificazione() noexcept {
   const std::string lingua = host_language("ITA ");
   auto tr = [this](std::string& out, std::string_view text) { Traduci(out, text); };
   static const detail::HeadingTable kColumns{
-      "Codice",    "Descrizione", "Alias",     "Tipo.reg.", "Caus.IVA", "Reg.marg.",
-      "Cau.coll.", "Segno",       "Comp. IVA", "Sub.forn.", "Ag.viag.", "Nr.doc.",
-      "Cau.acc.",  "Causale per reg. effetti", "C.es.pr.", "Mov.EC",   "Mov.por.",
-      "Eff. da sel.", "Gest. Ec/Pf", "Editoria", "Op. monofase RSM", "Rich. dati assegni",
-      "Tipo operazione"};
+      "Codice", "Descrizione", "Alias", "Tipo.reg.", "Caus.IVA", "Reg.marg.", "Cau.coll.", "Segno",
+      "Comp. IVA", "Sub.forn.", "Ag.viag.", "Nr.doc.", "Cau.acc.", "Causale per reg. effetti",
+      "C.es.pr.", "Mov.EC", "Mov.por.", "Eff. da sel.", "Gest. Ec/Pf", "Editoria",
+      "Op. monofase RSM", "Rich. dati assegni", "Tipo operazione"};
   detail::step([&] { ColonneLookup_ = kColumns.value(); });
   detail::step([&] {
     SqlText sql(4096);
