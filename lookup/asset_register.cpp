@@ -13,7 +13,7 @@
 namespace lema {
 namespace {
 
-constexpr size_t kStatementSize = 4608;
+constexpr size_t kStatementSize = 4096;
 
 const Value& asset_columns() {
   static const detail::HeadingTable kColumns{
