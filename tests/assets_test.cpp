@@ -12,16 +12,16 @@
 #include "common/error.h"
 #include "host/stand_ins.h"
 #include "lookup/clscg_lookup.h"
-#include "support/lookup_expect.h"
+#include "support/asset_expect.h"
 
 namespace lema {
 namespace {
 
 using host::RecordingHost;
 using host::RecordingHostConfig;
-using testing::headings;
-using testing::sql_of;
-using testing::translated;
+using asset_testing::headings;
+using asset_testing::sql_of;
+using asset_testing::translated;
 
 struct Outputs {
   std::string caption, id;
@@ -517,7 +517,7 @@ TEST(AssetRegister, TranslatesEachTextInStatementOrderOnEveryCall) {
     // The movement codes stay literal; everything marked is translated, in order.
     std::vector<std::string> texts;
     EXPECT_EQ(sql_of(*lk), translated(kSelect, true, c.rate2, &texts) + "1" + c.tail) << c.rate2;
-    EXPECT_EQ(log->lines, testing::numbered_log(texts));
+    EXPECT_EQ(log->lines, asset_testing::numbered_log(texts));
     EXPECT_EQ(texts.size(), 26u);
     // A second call asks again.
     c.call(*lk);

@@ -11,16 +11,16 @@
 #include "common/error.h"
 #include "host/stand_ins.h"
 #include "lookup/clscg_lookup.h"
-#include "support/lookup_expect.h"
+#include "support/asset_expect.h"
 
 namespace lema {
 namespace {
 
 using host::RecordingHost;
 using host::RecordingHostConfig;
-using testing::headings;
-using testing::sql_of;
-using testing::translated;
+using asset_testing::headings;
+using asset_testing::sql_of;
+using asset_testing::translated;
 
 TEST(Reclassification, CodesCarryTheKeywordInTheirOnlyPiece) {
   auto lk = make_object<CLSCG_LOOKUP>();
@@ -129,7 +129,7 @@ TEST(InventoryAttachments, TranslatesThirteenTextsInOrder) {
                                           "Sintetica (articolo/variante)",
                                           "Si"};
   EXPECT_EQ(texts, order);
-  EXPECT_EQ(log->lines, testing::numbered_log(order));
+  EXPECT_EQ(log->lines, asset_testing::numbered_log(order));
   // A host whose translation fails leaves the Italian words.
   cfg.fail.insert("Translate");
   lk->ActiveInterface = make_object<RecordingHost>(cfg, nullptr);

@@ -10,7 +10,7 @@
 
 #include "lookup/clscg_lookup.h"
 
-namespace lema::testing {
+namespace lema::asset_testing {
 
 inline std::string sql_of(const CLSCG_LOOKUP& lk) {
   return std::string(lk.StringaSQL().as_string());
@@ -62,4 +62,4 @@ inline std::vector<std::string> numbered_log(const std::vector<std::string>& tex
   return out;
 }
 
-}  // namespace lema::testing
+}  // namespace lema::asset_testing
