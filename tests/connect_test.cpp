@@ -31,7 +31,10 @@ class FakeDb final : public Object {
     return info;
   }
   Value invoke(std::string_view m, InvokeKind, std::span<Value> a) override {
-    if (m == "Execute" && a.size() == 1) {
+    if (m == "Execute" && a.size() == 3) {
+      // Command text, records affected not asked, options 1 (a text command).
+      EXPECT_TRUE(a[1].is_missing());
+      EXPECT_EQ(to_long(a[2]), 1);
       executed.push_back(to_text(a[0]));
       if (fail) raise(ErrorCode::DataAccess, "query failed");
     } else if (m == "EOF") {
