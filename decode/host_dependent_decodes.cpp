@@ -108,7 +108,8 @@ void CLSCG_DECODE::Servizio(const ObjectRef& TextEdit, const Value& Codice) noex
 
 void CLSCG_DECODE::CategorieStampa(const ObjectRef& objOcxDecode, const Value& vIdentity,
                                    const std::string& sCodice) noexcept {
-  detail::step([&] { ColonneDiDecodifica_ = detail::binding_row(objOcxDecode, "CG0Z_DESCRIZIONE"); });
+  detail::step(
+      [&] { ColonneDiDecodifica_ = detail::binding_row(objOcxDecode, "CG0Z_DESCRIZIONE"); });
   std::string language;
   detail::step([&] { language = host_language("ITA "); });
   detail::step([&] {

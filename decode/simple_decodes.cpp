@@ -29,6 +29,7 @@ struct Piece {
   std::string_view text;
   uint8_t arg = 0;  // index among the arguments that follow the control
 };
+// clang-format off
 constexpr Piece lit(std::string_view s) { return {Put::Text, s, 0}; }
 constexpr Piece raw(uint8_t a) { return {Put::Raw, {}, a}; }
 constexpr Piece or_zero(uint8_t a) { return {Put::OrZero, {}, a}; }
@@ -44,12 +45,14 @@ struct SimpleDecode {
 #define LEMA_CG14_HEAD "SELECT CG14_DESCR FROM CG14_PERCAMM WITH (NOLOCK) WHERE CG14_GRUPPO = "
 
 // Argument indexes count from the first argument after the control.
-constexpr SimpleDecode kAttivitaISTAT{  // (CodiceISTAT)
+// AttivitàISTAT (CodiceISTAT)
+constexpr SimpleDecode kAttivitaISTAT{
     "CG06_DESCR",
     {lit("SELECT CG06_DESCR FROM CG06_TABATTISTAT WITH (NOLOCK) WHERE CG06_CODICE = '"), raw(0),
      lit("'")}};
 
-constexpr SimpleDecode kContiCliFor{  // (Ditta, TipoCF, CodiceCF)
+// ContiCliFor (Ditta, TipoCF, CodiceCF)
+constexpr SimpleDecode kContiCliFor{
     "CG16_RAGSOANAG",
     {lit("SELECT CG16_RAGSOANAG FROM CG44_CLIFOR WITH (NOLOCK) INNER JOIN "
          " CG16_ANAGGEN WITH (NOLOCK) ON "
@@ -57,61 +60,72 @@ constexpr SimpleDecode kContiCliFor{  // (Ditta, TipoCF, CodiceCF)
          " WHERE CG44_DITTA_CG18 = "),
      raw(0), lit(" AND CG44_TIPOCF = "), raw(1), lit(" AND CG44_CLIFOR = "), raw(2)}};
 
-constexpr SimpleDecode kRiclassificazionePdC{  // (Codice)
+// RiclassificazionePdC (Codice)
+constexpr SimpleDecode kRiclassificazionePdC{
     "CG21_DESCR",
     {lit("SELECT CG21_DESCR FROM CG21_DESBILCEE WITH (NOLOCK) WHERE CG21_CODICE = "), raw(0)}};
 
-constexpr SimpleDecode kRiclassificazioneBilancioCEE{  // (CodiceBilancioCEE, CodiceConto)
+// RiclassificazioneBilancioCEE (CodiceBilancioCEE, CodiceConto)
+constexpr SimpleDecode kRiclassificazioneBilancioCEE{
     "CG23_DESCR",
     {lit("SELECT CG23_DESCR FROM CG23_RICLBILCEE WITH (NOLOCK) WHERE CG23_CODICE = "), raw(1),
      lit(" AND CG23_CODICE_CG21 = '"), raw(0), lit("'")}};
 
-constexpr SimpleDecode kGruppoCespiti{  // (Gruppo)
+// GruppoCespiti (Gruppo)
+constexpr SimpleDecode kGruppoCespiti{
     "CG14_DESCR",
     {lit(LEMA_CG14_HEAD), or_zero(0), lit(" AND CG14_SPECIE = '0' AND CG14_SOTTOSPEC = 0")}};
 
-constexpr SimpleDecode kSpecieCespiti{  // (Gruppo, Specie)
+// SpecieCespiti (Gruppo, Specie)
+constexpr SimpleDecode kSpecieCespiti{
     "CG14_DESCR",
     {lit(LEMA_CG14_HEAD), or_zero(0), lit(" AND CG14_SPECIE = '"), or_nothing(1),
      lit("' AND CG14_SOTTOSPEC = 0")}};
 
-constexpr SimpleDecode kSottoSpecieCespiti{  // (Gruppo, Specie, SottoSpecie)
+// SottoSpecieCespiti (Gruppo, Specie, SottoSpecie)
+constexpr SimpleDecode kSottoSpecieCespiti{
     "CG14_DESCR",
     {lit(LEMA_CG14_HEAD), or_zero(0), lit(" AND CG14_SPECIE = '"), or_nothing(1),
      lit("' AND CG14_SOTTOSPEC = "), or_zero(2)}};
 
-constexpr SimpleDecode kContiImmobilizzi{  // (Gruppo, CodiceImmobilizzo)
+// ContiImmobilizzi (Gruppo, CodiceImmobilizzo)
+constexpr SimpleDecode kContiImmobilizzi{
     "CG22_DESCR",
     {lit("SELECT CG22_DESCR FROM CG22_CONTICESPITI WITH (NOLOCK) WHERE CG22_CODICE = "), raw(1),
      lit(" AND CG22_GRUPPO_CG10 = "), raw(0)}};
 
-constexpr SimpleDecode kTributo{  // (Sezione, CodiceTributo)
+// Tributo (Sezione, CodiceTributo)
+constexpr SimpleDecode kTributo{
     "CG0F_DESCR",
     {lit("SELECT CG0F_DESCR FROM CG0F_CODTRIBUTI WITH (NOLOCK) "
          " WHERE CG0F_INDSEZIONE = "),
      or_zero(0), lit(" AND CG0F_CODTRIBUTO = '"), fixed4(1), lit("'")}};
 
-constexpr SimpleDecode kTributoExt{  // (Sezione, CodiceTributo)
+// TributoExt (Sezione, CodiceTributo)
+constexpr SimpleDecode kTributoExt{
     "CG0F_DESCREXT",
     {lit("SELECT CG0F_DESCREXT FROM CG0F_CODTRIBUTI WITH (NOLOCK) "
          " WHERE CG0F_INDSEZIONE = "),
      or_zero(0), lit(" AND CG0F_CODTRIBUTO = '"), fixed4(1), lit("'")}};
 
-constexpr SimpleDecode kBeneUsato{  // (Ditta, Codice)
+// BeneUsato (Ditta, Codice)
+constexpr SimpleDecode kBeneUsato{
     "CGM0_DESCR",
     {lit("SELECT CGM0_DESCR"
          " FROM   CGM0_ANAGBENIUSATI WITH (NOLOCK)"
          " WHERE  CGM0_DITTA_CG18 = "),
      or_zero(0), lit(" AND    CGM0_CODICE = "), or_zero(1)}};
 
-constexpr SimpleDecode kDeducibilitaCespiti{  // (IDDeducibilità)
+// DeducibilitàCespiti (IDDeducibilità)
+constexpr SimpleDecode kDeducibilitaCespiti{
     "CS07_DESCRIZIONE",
     {lit(" SELECT   CASE WHEN CS07_DESCRIZIONE = '' THEN 'Totalmente deducibile' ELSE CS07_DESCRIZIONE END CS07_DESCRIZIONE"
          " FROM     CS07_ANAGDEDUCIBILITA WITH(NOLOCK)"
          " WHERE    CS07_IDDEDUCIBILITA = "),
      or_zero(0)}};
 
-constexpr SimpleDecode kLetteraIntento{  // (fId)
+// LetteraIntento (fId)
+constexpr SimpleDecode kLetteraIntento{
     "RIFLETINT",
     {lit(" SELECT CASE WHEN MG28_TIPOCF_CG44 = 0"
          "             THEN MG28_NUMLETDICH"
@@ -121,35 +135,40 @@ constexpr SimpleDecode kLetteraIntento{  // (fId)
          " WHERE MG28_ID = "),
      or_zero(0)}};
 
-constexpr SimpleDecode kIFRS15_Tipo{  // (Id)
+// IFRS15_Tipo (Id)
+constexpr SimpleDecode kIFRS15_Tipo{
     "IF01_DESCRIZIONE",
     {lit(" SELECT IF01_DESCRIZIONE"
          " FROM IF01_TIPI WITH (NOLOCK)"
          " WHERE IF01_IDTIPO = "),
      or_zero(0)}};
 
-constexpr SimpleDecode kIFRS15_Operativita{  // (Id)
+// IFRS15_Operativita (Id)
+constexpr SimpleDecode kIFRS15_Operativita{
     "IF02_DESCRIZIONE",
     {lit(" SELECT IF02_DESCRIZIONE"
          " FROM IF02_OPERATIVITA WITH (NOLOCK)"
          " WHERE IF02_IDOPERATIVITA = "),
      or_zero(0)}};
 
-constexpr SimpleDecode kIFRS15_Natura{  // (Id)
+// IFRS15_Natura (Id)
+constexpr SimpleDecode kIFRS15_Natura{
     "IF03_DESCRIZIONE",
     {lit(" SELECT IF03_DESCRIZIONE"
          " FROM IF03_NATURE WITH (NOLOCK)"
          " WHERE IF03_IDNATURA = "),
      or_zero(0)}};
 
-constexpr SimpleDecode kIFRS15_ClassificazioneArticolo{  // (Id)
+// IFRS15_ClassificazioneArticolo (Id)
+constexpr SimpleDecode kIFRS15_ClassificazioneArticolo{
     "IF04_DESCRIZIONE",
     {lit(" SELECT IF04_DESCRIZIONE"
          " FROM IF04_CLASSIFICAZIONI WITH (NOLOCK)"
          " WHERE IF04_IDCLASSIFICAZIONE = "),
      or_zero(0), lit(" AND IF04_INDCLASS = 1")}};
 
-constexpr SimpleDecode kIFRS15_ClassificazioneCliente{  // (Id)
+// IFRS15_ClassificazioneCliente (Id)
+constexpr SimpleDecode kIFRS15_ClassificazioneCliente{
     "IF04_DESCRIZIONE",
     {lit(" SELECT IF04_DESCRIZIONE"
          " FROM IF04_CLASSIFICAZIONI WITH (NOLOCK)"
@@ -157,6 +176,7 @@ constexpr SimpleDecode kIFRS15_ClassificazioneCliente{  // (Id)
      or_zero(0), lit(" AND IF04_INDCLASS = 2")}};
 
 #undef LEMA_CG14_HEAD
+// clang-format on
 
 // Builds the one-row table, then the statement, each as one step.
 void run_simple(const SimpleDecode& d, const ObjectRef& control,
@@ -174,12 +194,21 @@ void run_simple(const SimpleDecode& d, const ObjectRef& control,
       }
       const Value& v = *args.begin()[p.arg];
       switch (p.put) {
-        case Put::Raw: sql << v; break;
-        case Put::OrZero: sql.or_default(v, "0"); break;
-        case Put::OrNothing: sql.or_default(v, ""); break;
-        case Put::Fixed4: sql << CLSCG_DECODE::CodiceLarghezzaFissa(v, 4); break;
+        case Put::Raw:
+          sql << v;
+          break;
+        case Put::OrZero:
+          sql.or_default(v, "0");
+          break;
+        case Put::OrNothing:
+          sql.or_default(v, "");
+          break;
+        case Put::Fixed4:
+          sql << CLSCG_DECODE::CodiceLarghezzaFissa(v, 4);
+          break;
         case Put::End:
-        case Put::Text: break;
+        case Put::Text:
+          break;
       }
     }
     statement = sql.value();
@@ -245,8 +274,8 @@ void CLSCG_DECODE::ContiImmobilizzi(const ObjectRef& TextEdit, const Value& Grup
 
 void CLSCG_DECODE::SottoSpecieCespiti(const ObjectRef& TextEdit, const Value& Gruppo,
                                       const Value& Specie, const Value& SottoSpecie) noexcept {
-  run_simple(kSottoSpecieCespiti, TextEdit, {&Gruppo, &Specie, &SottoSpecie},
-             ColonneDiDecodifica_, StringaSQL_);
+  run_simple(kSottoSpecieCespiti, TextEdit, {&Gruppo, &Specie, &SottoSpecie}, ColonneDiDecodifica_,
+             StringaSQL_);
 }
 
 void CLSCG_DECODE::Ubicazioni(const ObjectRef& TextEdit, const Value& Ditta,
@@ -271,15 +300,13 @@ void CLSCG_DECODE::BeneUsato(const ObjectRef& TextEdit, const Value& Ditta,
 }
 
 void CLSCG_DECODE::DeducibilitàCespiti(const ObjectRef& TextEdit,
-                                        const Value& IDDeducibilità) noexcept {
-  run_simple(kDeducibilitaCespiti, TextEdit, {&IDDeducibilità}, ColonneDiDecodifica_,
-             StringaSQL_);
+                                       const Value& IDDeducibilità) noexcept {
+  run_simple(kDeducibilitaCespiti, TextEdit, {&IDDeducibilità}, ColonneDiDecodifica_, StringaSQL_);
 }
 
 void CLSCG_DECODE::TributoExt(const ObjectRef& TextEdit, const Value& Sezione,
                               const Value& CodiceTributo) noexcept {
-  run_simple(kTributoExt, TextEdit, {&Sezione, &CodiceTributo}, ColonneDiDecodifica_,
-             StringaSQL_);
+  run_simple(kTributoExt, TextEdit, {&Sezione, &CodiceTributo}, ColonneDiDecodifica_, StringaSQL_);
 }
 
 void CLSCG_DECODE::DatabaseIntercompany(const ObjectRef& TextEdit, const ObjectRef& CheckBox,
@@ -317,14 +344,12 @@ void CLSCG_DECODE::IFRS15_Natura(const ObjectRef& TextEdit, const Value& Id) noe
 
 void CLSCG_DECODE::IFRS15_ClassificazioneArticolo(const ObjectRef& TextEdit,
                                                   const Value& Id) noexcept {
-  run_simple(kIFRS15_ClassificazioneArticolo, TextEdit, {&Id}, ColonneDiDecodifica_,
-             StringaSQL_);
+  run_simple(kIFRS15_ClassificazioneArticolo, TextEdit, {&Id}, ColonneDiDecodifica_, StringaSQL_);
 }
 
 void CLSCG_DECODE::IFRS15_ClassificazioneCliente(const ObjectRef& TextEdit,
                                                  const Value& Id) noexcept {
-  run_simple(kIFRS15_ClassificazioneCliente, TextEdit, {&Id}, ColonneDiDecodifica_,
-             StringaSQL_);
+  run_simple(kIFRS15_ClassificazioneCliente, TextEdit, {&Id}, ColonneDiDecodifica_, StringaSQL_);
 }
 
 }  // namespace lema

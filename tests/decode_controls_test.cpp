@@ -31,7 +31,8 @@ TEST_F(DecodeControls, BankAccountsSelectOnlyTheBoundColumnsById) {
   EXPECT_EQ(sql(), first);
 
   // The id wins over the other keys; passed as Empty it still counts and gives 0.
-  call("ContiCorrenti", {Value(), Value(int32_t{1}), Value(int32_t{2}), Value(int32_t{3}), N, Value(txt)});
+  call("ContiCorrenti",
+       {Value(), Value(int32_t{1}), Value(int32_t{2}), Value(int32_t{3}), N, Value(txt)});
   EXPECT_EQ(sql(),
             " SELECT  CG7F_IDCONTOCORRENTE"
             " FROM    CG7F_CONTICORRENTI WITH (NOLOCK)"
@@ -49,16 +50,19 @@ TEST_F(DecodeControls, BankAccountKeysPassedOrMissing) {
   // Any of the three keys missing names no account.
   d->ContiCorrenti(M, Value(int32_t{1}), Value(int32_t{2}), M, {}, {}, {}, {}, {}, {}, {}, {}, txt);
   EXPECT_EQ(sql(), std::string(kHead) + " WHERE 0 = 1");
-  call("ContiCorrenti", {M, M, Value(int32_t{2}), Value(int32_t{3}), N, N, N, N, N, N, N, N, Value(txt)});
+  call("ContiCorrenti",
+       {M, M, Value(int32_t{2}), Value(int32_t{3}), N, N, N, N, N, N, N, N, Value(txt)});
   EXPECT_EQ(sql(), std::string(kHead) + " WHERE 0 = 1");
 
   // All three passed, even empty: the three-key filter, 0 for the empty ones.
-  call("ContiCorrenti", {M, Value(), Value::null(), Value("  "), N, N, N, N, N, N, N, N, Value(txt)});
+  call("ContiCorrenti",
+       {M, Value(), Value::null(), Value("  "), N, N, N, N, N, N, N, N, Value(txt)});
   EXPECT_EQ(sql(), std::string(kHead) +
                        " WHERE   CG7F_CONTRIBUENTE_CG1F = 0"
                        "         AND CG7F_INDSOGGETTO = 0"
                        "         AND CG7F_NUMCC = 0");
-  d->ContiCorrenti(M, Value("C1"), Value(int32_t{2}), Value("IT60X"), {}, {}, {}, {}, {}, {}, {}, {}, txt);
+  d->ContiCorrenti(M, Value("C1"), Value(int32_t{2}), Value("IT60X"), {}, {}, {}, {}, {}, {}, {},
+                   {}, txt);
   EXPECT_EQ(sql(), std::string(kHead) +
                        " WHERE   CG7F_CONTRIBUENTE_CG1F = C1"
                        "         AND CG7F_INDSOGGETTO = 2"
@@ -68,19 +72,24 @@ TEST_F(DecodeControls, BankAccountKeysPassedOrMissing) {
 TEST_F(DecodeControls, BankAccountsWithEveryControlInTableOrder) {
   std::vector<ObjectRef> c;
   for (int i = 0; i < 10; ++i) c.push_back(host::make_control("c" + std::to_string(i)));
-  d->ContiCorrenti(Value(int32_t{1}), M, M, M, c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9]);
+  d->ContiCorrenti(Value(int32_t{1}), M, M, M, c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8],
+                   c[9]);
   EXPECT_EQ(sql(),
             " SELECT  CG7F_DESCRIZIONE, CG7F_IDCONTOCORRENTE, CG7F_CONTRIBUENTE_CG1F, "
             "CG7F_INDSOGGETTO, CG7F_NUMCC, CG7F_CONTOCORRENTE, CG7F_ABI_CG13, CG7F_CAB_CG13, "
             "CG7F_CIN, CG7F_PREDEFINITO"
             " FROM    CG7F_CONTICORRENTI WITH (NOLOCK)"
             " WHERE CG7F_IDCONTOCORRENTE = 1");
-  EXPECT_EQ(d->ColonneDiDecodifica(),
-            table({{Value(c[0]), "CG7F_DESCRIZIONE"}, {Value(c[1]), "CG7F_IDCONTOCORRENTE"},
-                   {Value(c[2]), "CG7F_CONTRIBUENTE_CG1F"}, {Value(c[3]), "CG7F_INDSOGGETTO"},
-                   {Value(c[4]), "CG7F_NUMCC"}, {Value(c[5]), "CG7F_CONTOCORRENTE"},
-                   {Value(c[6]), "CG7F_ABI_CG13"}, {Value(c[7]), "CG7F_CAB_CG13"},
-                   {Value(c[8]), "CG7F_CIN"}, {Value(c[9]), "CG7F_PREDEFINITO"}}));
+  EXPECT_EQ(d->ColonneDiDecodifica(), table({{Value(c[0]), "CG7F_DESCRIZIONE"},
+                                             {Value(c[1]), "CG7F_IDCONTOCORRENTE"},
+                                             {Value(c[2]), "CG7F_CONTRIBUENTE_CG1F"},
+                                             {Value(c[3]), "CG7F_INDSOGGETTO"},
+                                             {Value(c[4]), "CG7F_NUMCC"},
+                                             {Value(c[5]), "CG7F_CONTOCORRENTE"},
+                                             {Value(c[6]), "CG7F_ABI_CG13"},
+                                             {Value(c[7]), "CG7F_CAB_CG13"},
+                                             {Value(c[8]), "CG7F_CIN"},
+                                             {Value(c[9]), "CG7F_PREDEFINITO"}}));
 }
 
 TEST_F(DecodeControls, BankAccountsWithoutControlsChangeNothing) {
@@ -109,9 +118,9 @@ TEST_F(DecodeControls, AssetsBindTheExtraControlsThatAreSet) {
   set_property(*d, "CampoDecodificaCespitiCodImmobilizzo", Value(txt3));
   call("Cespiti", {Value(txt), Value(int32_t{3}), Value::null()});
   EXPECT_EQ(sql(), kSql);
-  EXPECT_EQ(d->ColonneDiDecodifica(),
-            table({{Value(txt), "CS04_DESCR"}, {Value(txt2), "CS04_SOTTOSPEC_CG14"},
-                   {Value(txt3), "CS04_CODICE_CG22"}}));
+  EXPECT_EQ(d->ColonneDiDecodifica(), table({{Value(txt), "CS04_DESCR"},
+                                             {Value(txt2), "CS04_SOTTOSPEC_CG14"},
+                                             {Value(txt3), "CS04_CODICE_CG22"}}));
 
   d->CampoDecodificaCespitiSottoSpecie.reset();
   d->Cespiti(txt, Value(" "), Value("  12"));
@@ -135,7 +144,8 @@ TEST_F(DecodeControls, AssetsWithoutTheMainControlLeaveItsCellEmpty) {
 
   d->CampoDecodificaCespitiSottoSpecie = txt2;
   d->Cespiti(ObjectRef(), Value(int32_t{1}), Value(int32_t{2}));
-  EXPECT_EQ(d->ColonneDiDecodifica(), table({{Value(), "CS04_DESCR"}, {Value(txt2), "CS04_SOTTOSPEC_CG14"}}));
+  EXPECT_EQ(d->ColonneDiDecodifica(),
+            table({{Value(), "CS04_DESCR"}, {Value(txt2), "CS04_SOTTOSPEC_CG14"}}));
 }
 
 }  // namespace

@@ -15,7 +15,8 @@ namespace {
 using testing_support::DecodeFixture;
 using DecodeHost = DecodeFixture;
 
-host::RecordingHostConfig host_with(Value language, Value company, std::set<std::string, host::CaseInsensitiveLess> fail = {}) {
+host::RecordingHostConfig host_with(Value language, Value company,
+                                    std::set<std::string, host::CaseInsensitiveLess> fail = {}) {
   host::RecordingHostConfig c;
   c.language = std::move(language);
   c.company = std::move(company);
@@ -80,7 +81,8 @@ TEST_F(DecodeHost, PaymentMethodTemplatesTakeCodeAndCompany) {
   EXPECT_EQ(sql(), "SELECT IN03_DESCR FROM FNIN03_MODEROGAZIONE('A1', 0)");
 }
 
-std::string service_by_year(const std::string& language, const std::string& code, const std::string& year) {
+std::string service_by_year(const std::string& language, const std::string& code,
+                            const std::string& year) {
   return "SELECT CG0L_DESCRIZIONE AS CG72_DESCR \r\n"
          "  FROM CG72_NOMENCLATURE WITH (NOLOCK) \r\n"
          " LEFT OUTER JOIN CG0L_DESLINGUA WITH (NOLOCK) \r\n"
@@ -246,7 +248,8 @@ TEST_F(DecodeHost, NoHostCallsWhenTheDecodeDoesNotNeedThem) {
   d->AziendaIntercompany(txt, Value(int32_t{1}));
   d->CausaliPagEff(txt, Value(int32_t{1}), Value(int32_t{2}));
   d->GruppoCespiti(txt, Value(int32_t{1}));
-  EXPECT_EQ(log->lines, (std::vector<std::string>{"host get LanguageCode = ENG", "host get LanguageCode = ENG"}));
+  EXPECT_EQ(log->lines, (std::vector<std::string>{"host get LanguageCode = ENG",
+                                                  "host get LanguageCode = ENG"}));
 }
 
 }  // namespace
