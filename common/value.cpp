@@ -124,7 +124,7 @@ bool operator==(const Decimal& a, const Decimal& b) noexcept {
 // ---- Date ------------------------------------------------------------------------------
 namespace {
 // Days from 1970-01-01 of a civil date (H. Hinnant's algorithm).
-int64_t days_from_civil(int64_t y, unsigned m, unsigned d) {
+constexpr int64_t days_from_civil(int64_t y, unsigned m, unsigned d) {
   y -= m <= 2;
   const int64_t era = (y >= 0 ? y : y - 399) / 400;
   const unsigned yoe = static_cast<unsigned>(y - era * 400);
@@ -144,7 +144,7 @@ void civil_from_days(int64_t z, int& y, int& m, int& d) {
   m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
   y = static_cast<int>(yy + (m <= 2));
 }
-const int64_t kEpochOffset = days_from_civil(1899, 12, 30);  // serial day 0
+constexpr int64_t kEpochOffset = days_from_civil(1899, 12, 30);  // serial day 0
 bool leap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 int month_days(int y, int m) {
   static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
