@@ -49,7 +49,7 @@ bool CLSCG_CONNECT::CallRiferimentiGraficiDocumento() noexcept {
            "         ON CG33C.CG33_CODICE = CG41C.CG41_CODICE_CG33"
            " WHERE CO99.CO99_DITTA_CG18 = ";
     sql.number(CodiceAzienda);
-    sql << " AND CO99.CO99_NUMREG = '" << NumeroRegistrazione << "'";
+    sql << " AND CO99.CO99_NUMREG = '" << quoted(NumeroRegistrazione) << "'";
 
     if (!Connessione) raise(ErrorCode::ObjectVariableNotSet, "Object variable not set");
     ObjectRef rs = require_object(call_method(*Connessione, "Execute", {sql.value(), Value::missing(), Value(int32_t{1})}));

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "common/error.h"
+#include "common/guard.h"
 #include "common/sql.h"
 #include "common/text.h"
 #include "decode/clscg_decode.h"
@@ -17,9 +18,11 @@ namespace {
 Value company_template(std::string_view text, const Value& Codice, const Value& company) {
   std::string code = "'";
   append_or_default(code, Codice, "");
+  guard::check_quoted(std::string_view(code).substr(1));
   code += '\'';
   std::string ditta;
   append_or_default(ditta, company, "0");
+  guard::check_bare(ditta);
   return Value(replace_all(replace_all(text, "<CODICE>", code), "<DITTA>", ditta));
 }
 
@@ -35,12 +38,12 @@ void CLSCG_DECODE::CausaliContabili(const ObjectRef& TextEdit, const Value& Codi
            " FROM            CG33_TABCAU WITH(NOLOCK)"
            " LEFT OUTER JOIN CG0L_DESLINGUA WITH(NOLOCK)"
            "              ON CG0L_CODLINGUA_MG52 = '"
-        << language
+        << quoted(language)
         << "'"
            "             AND CG0L_PROVID = 5"
            "             AND CG0L_IDPROV = CG33_IDPROV"
            " WHERE           CG33_CODICE = '"
-        << Codice << "'";
+        << quoted(Codice) << "'";
     StringaSQL_ = sql.value();
   });
 }
@@ -78,11 +81,10 @@ void CLSCG_DECODE::Servizio(const ObjectRef& TextEdit, const Value& Codice) noex
              " LEFT OUTER JOIN CG0L_DESLINGUA WITH (NOLOCK) " LEMA_CRLF
              "  ON CG0L_PROVID = 11 " LEMA_CRLF
              "  AND CG0L_CODLINGUA_MG52 = '"
-          << language << "'" LEMA_CRLF
+          << quoted(language) << "'" LEMA_CRLF
              "  AND CG0L_IDPROV = CG72_CNKEY " LEMA_CRLF
-             " WHERE CG72_CODICE = '";
-      sql.or_default(Codice, "");
-      sql << "'" LEMA_CRLF
+             " WHERE CG72_CODICE = '"
+          << quoted(Codice, "") << "'" LEMA_CRLF
              " AND CG72_INDTIPO = 1 " LEMA_CRLF
              " AND CG72_ANNO = " LEMA_CRLF
              "   (SELECT MAX(CG72_ANNO) FROM CG72_NOMENCLATURE WITH (NOLOCK) " LEMA_CRLF
@@ -96,10 +98,9 @@ void CLSCG_DECODE::Servizio(const ObjectRef& TextEdit, const Value& Codice) noex
              "  ON CG0L_PROVID = 11 " LEMA_CRLF
              "  AND CG0L_IDPROV = CG72_CNKEY " LEMA_CRLF
              "  AND CG0L_CODLINGUA_MG52 = '"
-          << language << "'" LEMA_CRLF
-             "  WHERE  CG72_CODICE = '";
-      sql.or_default(Codice, "");
-      sql << "'" LEMA_CRLF
+          << quoted(language) << "'" LEMA_CRLF
+             "  WHERE  CG72_CODICE = '"
+          << quoted(Codice, "") << "'" LEMA_CRLF
              "  AND  CG72_INDTIPO = 1";
     }
     StringaSQL_ = sql.value();
@@ -119,7 +120,7 @@ void CLSCG_DECODE::CategorieStampa(const ObjectRef& objOcxDecode, const Value& v
            "FROM CG0Z_CATEGORIESTP WITH(NOLOCK) " LEMA_CR
            "LEFT OUTER JOIN CG0L_DESLINGUA WITH(NOLOCK) " LEMA_CR
            "             ON CG0L_CODLINGUA_MG52 = '"
-        << language << "'" LEMA_CR
+        << quoted(language) << "'" LEMA_CR
            "            AND CG0L_PROVID = 14 " LEMA_CR
            "            AND CG0L_IDPROV = CG0Z_ID "
            "WHERE 1=1 " LEMA_CR;
@@ -127,7 +128,7 @@ void CLSCG_DECODE::CategorieStampa(const ObjectRef& objOcxDecode, const Value& v
     if (is_given(vIdentity))
       sql << "  AND CG0Z_ID = " << vIdentity;
     else
-      sql << "  AND CG0Z_CATEGORIA = '" << sCodice << "'";
+      sql << "  AND CG0Z_CATEGORIA = '" << quoted(sCodice) << "'";
     StringaSQL_ = sql.value();
   });
 }
@@ -149,7 +150,7 @@ void CLSCG_DECODE::AziendaIntercompany(const ObjectRef& TextEdit, const Value& C
       sql << "   AND CGB0_DATACONFIG = (SELECT MAX(CGB0.CGB0_DATACONFIG)" LEMA_CR
              "                          FROM CGB0_CONFIGINFRAGRUPPO AS CGB0 WITH(NOLOCK)" LEMA_CR
              "                          WHERE CGB0.CGB0_DATACONFIG <= '"
-          << DataPerSQL(DataStrutturaIntercompany) << "'" LEMA_CR
+          << quoted(DataPerSQL(DataStrutturaIntercompany)) << "'" LEMA_CR
              "                          )" LEMA_CR;
     StringaSQL_ = sql.value();
   });

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "common/error.h"
+#include "common/guard.h"
 #include "common/sql.h"
 #include "common/text.h"
 #include "decode/clscg_decode.h"
@@ -19,9 +20,10 @@ enum class Put : uint8_t {
   End,        // no more pieces
   Text,       // the literal
   Raw,        // the argument in its own text form (Empty and Null add nothing)
+  QuotedRaw,  // the same, between quotes the literals write
   OrZero,     // the argument, or 0 when not given
-  OrNothing,  // the argument, or nothing when not given
-  Fixed4,     // the argument as a fixed-width code of 4 characters
+  OrNothing,  // the argument, or nothing when not given (always between quotes)
+  Fixed4,     // the argument as a fixed-width code of 4 characters (always between quotes)
 };
 
 struct Piece {
@@ -32,6 +34,7 @@ struct Piece {
 // clang-format off
 constexpr Piece lit(std::string_view s) { return {Put::Text, s, 0}; }
 constexpr Piece raw(uint8_t a) { return {Put::Raw, {}, a}; }
+constexpr Piece quoted_raw(uint8_t a) { return {Put::QuotedRaw, {}, a}; }
 constexpr Piece or_zero(uint8_t a) { return {Put::OrZero, {}, a}; }
 constexpr Piece or_nothing(uint8_t a) { return {Put::OrNothing, {}, a}; }
 constexpr Piece fixed4(uint8_t a) { return {Put::Fixed4, {}, a}; }
@@ -48,7 +51,7 @@ struct SimpleDecode {
 // AttivitàISTAT (CodiceISTAT)
 constexpr SimpleDecode kAttivitaISTAT{
     "CG06_DESCR",
-    {lit("SELECT CG06_DESCR FROM CG06_TABATTISTAT WITH (NOLOCK) WHERE CG06_CODICE = '"), raw(0),
+    {lit("SELECT CG06_DESCR FROM CG06_TABATTISTAT WITH (NOLOCK) WHERE CG06_CODICE = '"), quoted_raw(0),
      lit("'")}};
 
 // ContiCliFor (Ditta, TipoCF, CodiceCF)
@@ -69,7 +72,7 @@ constexpr SimpleDecode kRiclassificazionePdC{
 constexpr SimpleDecode kRiclassificazioneBilancioCEE{
     "CG23_DESCR",
     {lit("SELECT CG23_DESCR FROM CG23_RICLBILCEE WITH (NOLOCK) WHERE CG23_CODICE = "), raw(1),
-     lit(" AND CG23_CODICE_CG21 = '"), raw(0), lit("'")}};
+     lit(" AND CG23_CODICE_CG21 = '"), quoted_raw(0), lit("'")}};
 
 // GruppoCespiti (Gruppo)
 constexpr SimpleDecode kGruppoCespiti{
@@ -195,16 +198,19 @@ void run_simple(const SimpleDecode& d, const ObjectRef& control,
       const Value& v = *args.begin()[p.arg];
       switch (p.put) {
         case Put::Raw:
-          sql << v;
+          sql << bare(v);
+          break;
+        case Put::QuotedRaw:
+          sql << quoted(v);
           break;
         case Put::OrZero:
-          sql.or_default(v, "0");
+          sql << bare(v, "0");
           break;
         case Put::OrNothing:
-          sql.or_default(v, "");
+          sql << quoted(v, "");
           break;
         case Put::Fixed4:
-          sql << CLSCG_DECODE::CodiceLarghezzaFissa(v, 4);
+          sql << quoted(CLSCG_DECODE::CodiceLarghezzaFissa(v, 4));
           break;
         case Put::End:
         case Put::Text:
@@ -231,7 +237,7 @@ void CLSCG_DECODE::Valute(const Value& CodiceValuta, const ObjectRef& TextEditSi
   detail::step([&] {
     SqlText sql(96);
     sql << "SELECT CG08_SIGLA, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) WHERE CG08_CODICE = '"
-        << CodiceLarghezzaFissa(CodiceValuta, 4) << "'";
+        << quoted(CodiceLarghezzaFissa(CodiceValuta, 4)) << "'";
     StringaSQL_ = sql.value();
   });
 }
@@ -282,10 +288,15 @@ void CLSCG_DECODE::Ubicazioni(const ObjectRef& TextEdit, const Value& Ditta,
                               const Value& Codice) noexcept {
   detail::step([&] { ColonneDiDecodifica_ = detail::binding_row(TextEdit, "CS05_DESCR"); });
   detail::step([&] {
-    // Both replacements run on the whole text in turn, the code's first.
+    // Both replacements run on the whole text in turn, the code's first; both values are
+    // bare.
+    const std::string codice = to_string_param(Codice);
+    guard::check_bare(codice);
+    const std::string ditta = to_string_param(Ditta);
+    guard::check_bare(ditta);
     std::string sql = replace_all("SELECT CS05_DESCR FROM FNCS05_UBICAZIONE(<CODICE>, <DITTA>)",
-                                  "<CODICE>", to_string_param(Codice));
-    StringaSQL_ = Value(replace_all(sql, "<DITTA>", to_string_param(Ditta)));
+                                  "<CODICE>", codice);
+    StringaSQL_ = Value(replace_all(sql, "<DITTA>", ditta));
   });
 }
 

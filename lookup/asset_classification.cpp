@@ -17,7 +17,7 @@ void CLSCG_LOOKUP::GruppoCespiti(const Value& CampoOrdinamento) noexcept {
     sql << "SELECT CG14_GRUPPO, CG14_DESCR FROM CG14_PERCAMM WITH (NOLOCK) WHERE"
            " CG14_SPECIE = '0' AND CG14_SOTTOSPEC = 0"
            " ORDER BY "
-        << order;
+        << order_list(order);
     StringaSQL_ = sql.value();
   });
   detail::step([&] { Caption_ = Value::literal("Elenco gruppi cespiti"); });
@@ -36,7 +36,7 @@ void CLSCG_LOOKUP::SpecieCespiti(const Value& Gruppo, const Value& CampoOrdiname
     sql.or_default(Gruppo, "0");
     sql << " AND CG14_SPECIE <> '0' AND CG14_SOTTOSPEC = 0"
            " ORDER BY "
-        << order;
+        << order_list(order);
     StringaSQL_ = sql.value();
   });
   detail::step([&] { Caption_ = Value::literal("Elenco specie gruppi cespiti"); });
@@ -54,11 +54,9 @@ void CLSCG_LOOKUP::SottoSpecieCespiti(const Value& Gruppo, const Value& Specie,
     sql << "SELECT CG14_SOTTOSPEC,CG14_DESCR FROM CG14_PERCAMM WITH (NOLOCK) "
            " WHERE CG14_GRUPPO = ";
     sql.or_default(Gruppo, "0");
-    sql << " AND CG14_SPECIE = '";
-    sql.or_default(Specie, "");
-    sql << "' AND CG14_SOTTOSPEC > 0 "
+    sql << " AND CG14_SPECIE = '" << quoted(Specie, "") << "' AND CG14_SOTTOSPEC > 0 "
            " ORDER BY "
-        << order;
+        << order_list(order);
     StringaSQL_ = sql.value();
   });
   detail::step([&] { Caption_ = Value::literal("Elenco sottospecie cespiti"); });
@@ -76,7 +74,7 @@ void CLSCG_LOOKUP::ElencoGruppoSpecieSottospecieCesp(const Value& CampoOrdinamen
     sql
         << "SELECT CG14_GRUPPO, CG14_SPECIE, CG14_SOTTOSPEC, CG14_DESCR FROM CG14_PERCAMM WITH (NOLOCK) "
            " ORDER BY "
-        << order;
+        << order_list(order);
     // clang-format on
     StringaSQL_ = sql.value();
   });
@@ -93,7 +91,7 @@ void CLSCG_LOOKUP::ElencoGruppoSpecieCesp(const Value& CampoOrdinamento) noexcep
     SqlText sql(128);
     sql << "SELECT CG14_GRUPPO, CG14_SPECIE, CG14_DESCR FROM CG14_PERCAMM WITH (NOLOCK) "
            " ORDER BY "
-        << order;
+        << order_list(order);
     StringaSQL_ = sql.value();
   });
   detail::step([&] { Caption_ = Value::literal("Elenco specie cespiti"); });
@@ -113,7 +111,7 @@ void CLSCG_LOOKUP::ElencoSpecieSottoSpecieCesp(const Value& Gruppo,
         << " FROM CG14_PERCAMM WITH (NOLOCK) "
            " WHERE CG14_GRUPPO = ";
     sql.or_default(Gruppo, "0");
-    sql << " ORDER BY " << order;
+    sql << " ORDER BY " << order_list(order);
     StringaSQL_ = sql.value();
   });
   detail::step([&] { Caption_ = Value::literal("Elenco sottospecie cespiti"); });
@@ -133,7 +131,7 @@ void CLSCG_LOOKUP::Ubicazioni(const Value& Ditta, const Value& CampoOrdinamento)
         << ")) AS CS05_DESCR "
            " FROM CS05_UBICAZIONE WITH (NOLOCK) WHERE "
            "CS05_DITTA_CG18 = "
-        << Ditta << " ORDER BY " << order;
+        << Ditta << " ORDER BY " << order_list(order);
     StringaSQL_ = sql.value();
   });
   detail::step([&] { Caption_ = Value::literal("Elenco ubicazioni"); });
@@ -174,7 +172,7 @@ void CLSCG_LOOKUP::ContiImmobilizzi(const Value& Gruppo, const Value& CampoOrdin
            " WHERE  CG22_GRUPPO_CG10 = "
         << Gruppo
         << LEMA_CR " ORDER  BY "
-        << order;
+        << order_list(order);
     // clang-format on
     StringaSQL_ = sql.value();
   });
@@ -224,7 +222,7 @@ void CLSCG_LOOKUP::BeniUsati(const Value& CodiceDitta, const Value& CampoOrdinam
            "        END AS CGM0_FLGVENDUTOTOT"
            " FROM   CGM0_ANAGBENIUSATI WITH (NOLOCK)"
            " WHERE  CGM0_DITTA_CG18 = "
-        << CodiceDitta << " ORDER BY " << order;
+        << CodiceDitta << " ORDER BY " << order_list(order);
     StringaSQL_ = sql.value();
   });
   detail::step([&] { Caption_ = Value::literal("Elenco Beni usati"); });

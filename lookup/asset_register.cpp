@@ -248,7 +248,7 @@ void CLSCG_LOOKUP::Cespiti(const Value& Ditta, const Value& CampoOrdinamento) no
     if (parent_first)
       sql << " ORDER BY CASE WHEN CS04_CESPITE = CS04_CODCESRAGGR THEN 0 ELSE 1 END, CS04_CESPITE";
     else
-      sql << " ORDER BY " << order;
+      sql << " ORDER BY " << order_list(order);
     StringaSQL_ = sql.value();
   });
   detail::step([&] {
@@ -268,9 +268,7 @@ void CLSCG_LOOKUP::CespitiDitta(const Value& Ditta, const Value& Gruppo, const V
     append_asset_select(sql, "antincip.", Ditta, translate);
     sql << " AND CS04_GRUPPO_CG14 = ";
     sql.or_default(Gruppo, "0");
-    sql << " AND CS04_SPECIE_CG14 = '";
-    sql.or_default(Specie, "");
-    sql << "'";
+    sql << " AND CS04_SPECIE_CG14 = '" << quoted(Specie, "") << "'";
     // Without components the list spans every sub-species of the species.
     if (!CespitiNonFigli) {
       sql << " AND CS04_SOTTOSPEC_CG14 = ";
@@ -280,7 +278,7 @@ void CLSCG_LOOKUP::CespitiDitta(const Value& Ditta, const Value& Gruppo, const V
     if (CespitiNonFigli)
       sql << " AND (CS04_FLGRAGGR = 0 OR ISNULL(CS04_CODCESRAGGR,CS04_CESPITE) = CS04_CESPITE)";
     append_site(sql, CodiceSede);
-    sql << " ORDER BY " << order;
+    sql << " ORDER BY " << order_list(order);
     StringaSQL_ = sql.value();
   });
   detail::step([&] { Caption_ = Value::literal("Elenco codice cespiti"); });
@@ -303,9 +301,9 @@ void CLSCG_LOOKUP::CespitiPerContoContabile(const Value& Ditta, const Value& Cod
         << CodicePdC
         << "             AND    CG22_CODICE = CS04_CODICE_CG22"
            "             AND    CG22_CONTOIMM = '"
-        << Conto << "' )";
+        << quoted(Conto) << "' )";
     append_site(sql, CodiceSede);
-    sql << " ORDER BY " << order;
+    sql << " ORDER BY " << order_list(order);
     StringaSQL_ = sql.value();
   });
   detail::step([&] { Caption_ = Value::literal("Elenco cespiti"); });

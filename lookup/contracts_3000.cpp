@@ -124,7 +124,7 @@ int16_t CLSCG_LOOKUP::ContrattiMovimenti3000Euro(bool RaggruppaContratti) noexce
       select += "CG3C_NUMREG_CO99, ";
     } else {
       SqlText w(64);
-      w << "   AND  CG3C_NUMREG_CO99 = '" << NumRegistrazione << "'" << LEMA_CR;
+      w << "   AND  CG3C_NUMREG_CO99 = '" << quoted(NumRegistrazione) << "'" << LEMA_CR;
       conditions += w.str();
     }
   });
@@ -156,11 +156,11 @@ int16_t CLSCG_LOOKUP::ContrattiMovimenti3000Euro(bool RaggruppaContratti) noexce
           << "     ON  CG3C_DITTA_CG18 = VCG16.CG44_DITTA_CG18" << LEMA_CR
           << "         AND     CG3C_TIPOCF_CG44 = VCG16.CG44_TIPOCF" << LEMA_CR
           << "         AND     CG3C_CLIFOR_CG44 = VCG16.CG44_CLIFOR" << LEMA_CR
-          << "         AND     '" << DataPerSQL(DataRegistrazione) << "'" << LEMA_CR
-          << "         BETWEEN ISNULL(VCG16.DATAINIZIOVALIDITA,'" << DataPerSQL(DataRegistrazione)
-          << "')" << LEMA_CR
-          << "             AND ISNULL(VCG16.DATAFINEVALIDITA,'" << DataPerSQL(DataRegistrazione)
-          << "')" << LEMA_CR;
+          << "         AND     '" << quoted(DataPerSQL(DataRegistrazione)) << "'" << LEMA_CR
+          << "         BETWEEN ISNULL(VCG16.DATAINIZIOVALIDITA,'"
+          << quoted(DataPerSQL(DataRegistrazione)) << "')" << LEMA_CR
+          << "             AND ISNULL(VCG16.DATAFINEVALIDITA,'"
+          << quoted(DataPerSQL(DataRegistrazione)) << "')" << LEMA_CR;
     }
     close_statement(sql, " WHERE CG3C_CONTRATTO IS NOT NULL", conditions, select,
                     " AS CG3C_TIPOCF_CG44");
@@ -212,7 +212,7 @@ int16_t CLSCG_LOOKUP::ContrattiCorrispettivi3000Euro(bool RaggruppaContratti) no
       select += "CG3D_CODFISCALE, ";
     } else {
       SqlText w(64);
-      w << "   AND  CG3D_CODFISCALE = '" << CodFiscale << "'" << LEMA_CR;
+      w << "   AND  CG3D_CODFISCALE = '" << quoted(CodFiscale) << "'" << LEMA_CR;
       conditions += w.str();
     }
   });

@@ -180,7 +180,7 @@ void CLSCG_LOOKUP::AnagContribuente(const Value& CampoOrdinamento) noexcept {
         sql << " WHERE    ISNULL(CG1F_DITTA_CG18," << CodAzienda << ") = " << CodAzienda;
       });
     }
-    detail::clause_step(sql, [&] { sql << " ORDER BY " << ordine; });
+    detail::clause_step(sql, [&] { sql << " ORDER BY " << order_list(ordine); });
     StringaSQL_ = sql.value();
   });
   detail::step([&] { Caption_ = Value::literal("Elenco anagrafiche contribuenti"); });
@@ -213,7 +213,7 @@ void CLSCG_LOOKUP::Tributo(const Value& Sezione, const Value& CampoOrdinamento) 
       if (is_given(Sezione) && !detail::numeric_equals(Sezione, 0))
         sql << " WHERE   CG0F_INDSEZIONE = " << Sezione;
     });
-    detail::clause_step(sql, [&] { sql << " ORDER BY " << ordine; });
+    detail::clause_step(sql, [&] { sql << " ORDER BY " << order_list(ordine); });
     StringaSQL_ = sql.value();
   });
   detail::step([&] { Caption_ = Value::literal("Elenco tributi e causali INPS"); });
@@ -256,8 +256,7 @@ void CLSCG_LOOKUP::SpedizioneRBKF24(const Value& CampoOrdinamento,
     }
     // Missing, Empty, Null or blank: by dispatch number.
     detail::clause_step(sql, [&] {
-      sql << " ORDER BY ";
-      sql.or_default(CampoOrdinamento, "CG5F_NUMSPEDIZIONE");
+      sql << " ORDER BY " << order_list(CampoOrdinamento, "CG5F_NUMSPEDIZIONE");
     });
     StringaSQL_ = sql.value();
   });
@@ -287,7 +286,7 @@ void CLSCG_LOOKUP::ContiCorrenti(const Value& CodAnagContr, TipoSoggettoF24 Tipo
     sql.or_default(CodAnagContr, "0");
     sql << "         AND CG7F_INDSOGGETTO = ";
     sql.number(static_cast<int32_t>(TipoSoggetto));
-    sql << " ORDER   BY " << ordine;
+    sql << " ORDER   BY " << order_list(ordine);
     StringaSQL_ = sql.value();
   });
   detail::step([&] { Caption_ = Value::literal("Elenco conti correnti"); });

@@ -69,7 +69,7 @@ void build_ifrs15(const Ifrs15Lookup& t, int16_t tipo, const Value& ordine, Outp
       sql << kCRLF;
     }
     sql << " ORDER BY" LEMA_CRLF;
-    detail::clause_step(sql, [&] { sql << "   " << ordine; });
+    detail::clause_step(sql, [&] { sql << "   " << order_list(ordine); });
     out.statement = sql.value();
   });
   detail::step([&] { out.caption = Value::literal(t.caption); });

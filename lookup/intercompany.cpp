@@ -24,7 +24,7 @@ void CLSCG_LOOKUP::AziendeIntercompany() noexcept {
       con_data = true;
       sql << " LEFT OUTER JOIN CGB0_CONFIGINFRAGRUPPO WITH(NOLOCK)"
           << "   ON CGB0_CODICE_CGC0 = CGC0_CODICE"
-          << "  AND CGB0_DATACONFIG = '" << DataPerSQL(DataStrutturaIntercompany) << "'";
+          << "  AND CGB0_DATACONFIG = '" << quoted(DataPerSQL(DataStrutturaIntercompany)) << "'";
     });
     if (con_data) {
       detail::clause_step(sql, [&] {

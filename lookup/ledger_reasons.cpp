@@ -150,7 +150,7 @@ void select_list(SqlText& sql, Tr& tr, const SelectList& s) {
 // The single description join of the narrower lists, four CR-introduced lines.
 void language_join(SqlText& sql, std::string_view lingua) {
   sql << LEMA_CR " LEFT OUTER JOIN CG0L_DESLINGUA WITH(NOLOCK)"
-         LEMA_CR "              ON CG0L_CODLINGUA_MG52 = '" << lingua << "'"
+         LEMA_CR "              ON CG0L_CODLINGUA_MG52 = '" << quoted(lingua) << "'"
          LEMA_CR "             AND CG0L_PROVID = 5"
          LEMA_CR "             AND CG0L_IDPROV = CG33_IDPROV";
 }
@@ -209,23 +209,23 @@ void CLSCG_LOOKUP::CausaliContabili() noexcept {
            LEMA_CR " LEFT OUTER JOIN CG0Z_CATEGORIESTP WITH(NOLOCK)"
                    "              ON CG0Z_ID = CG33_ID_CG0Z"
            LEMA_CR " LEFT OUTER JOIN CG0L_DESLINGUA AS CG0L_05 WITH(NOLOCK)"
-                   "              ON CG0L_05.CG0L_CODLINGUA_MG52 = '" << lingua << "'"
+                   "              ON CG0L_05.CG0L_CODLINGUA_MG52 = '" << quoted(lingua) << "'"
                    "             AND CG0L_05.CG0L_PROVID = 5"
                    "             AND CG0L_05.CG0L_IDPROV = CG33_IDPROV"
            LEMA_CR " LEFT OUTER JOIN CG0L_DESLINGUA AS CG0L_14 WITH(NOLOCK)"
-                   "              ON CG0L_14.CG0L_CODLINGUA_MG52 = '" << lingua << "'"
+                   "              ON CG0L_14.CG0L_CODLINGUA_MG52 = '" << quoted(lingua) << "'"
                    "             AND CG0L_14.CG0L_PROVID = 14 "
                    "             AND CG0L_14.CG0L_IDPROV = CG33_ID_CG0Z ";
     if (per_categoria) {
-      sql << LEMA_CR " WHERE CG0Z_CATEGORIA = '" << sCategoriaStampa_Cod << "' ";
+      sql << LEMA_CR " WHERE CG0Z_CATEGORIA = '" << quoted(sCategoriaStampa_Cod) << "' ";
     } else {
-      if (is_given(FiltroStringaSQL)) sql << " WHERE " << FiltroStringaSQL;
+      if (is_given(FiltroStringaSQL)) sql << " WHERE " << sql_condition(FiltroStringaSQL);
       else sql << " WHERE 1=1";
       if (is_given(CausaleFissaPerCauCont))
         sql << " AND CG33_FLGCAUFISSA = " << CausaleFissaPerCauCont;
       if (is_given(IndTipoRegPerCauCont)) sql << " AND CG33_INDTIPOREG = " << IndTipoRegPerCauCont;
     }
-    sql << " ORDER BY " << CampoOrdinamentoStringaSQL;
+    sql << " ORDER BY " << order_list(CampoOrdinamentoStringaSQL);
     StringaSQL_ = sql.value();
   });
   detail::step([&] {
@@ -286,7 +286,7 @@ void CLSCG_LOOKUP::CausaliContabiliPerClassificazione() noexcept {
     language_join(sql, lingua);
     sql << LEMA_CR;
     if (is_given(ClassificazioneCausale))
-      sql << " WHERE CGD1_TIPOLOGIA = '" << ClassificazioneCausale << "'";
+      sql << " WHERE CGD1_TIPOLOGIA = '" << quoted(ClassificazioneCausale) << "'";
     sql << " ORDER BY CG33_CODICE";
     StringaSQL_ = sql.value();
   });

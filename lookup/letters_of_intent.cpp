@@ -51,11 +51,9 @@ void CLSCG_LOOKUP::LettereIntento() noexcept {
         << " FROM DBO.FNMG28_LETTINT("
         // Company, customer/supplier kind and code as they stand (nothing for Empty/Null).
         << CodAzienda << "," << TipoCF << "," << CodCliFor
-        << ",'" << DataPerSQL(DataDocumento) << "',"
+        << ",'" << quoted(DataPerSQL(DataDocumento)) << "',"
         << "0"
-        << ",'";
-    sql.or_default(NumRegistrazione, "");
-    sql << "',0,";
+        << ",'" << quoted(NumRegistrazione, "") << "',0,";
     sql.number(TipoOperazionePlafond);
     sql << ")"
         << " WHERE MG28_INDTIPODICH IN (0,1)";

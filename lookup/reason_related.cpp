@@ -47,7 +47,7 @@ void CLSCG_LOOKUP::CausaliContabiliContabilitaProgettiCommesse(const Value& Codi
     sql << "     ORDER BY CG4C_CAUSALE_CG33 DESC) AS CORRELAZIONE"
            " FROM CG33_TABCAU WITH (NOLOCK)"
            " LEFT OUTER JOIN CG0L_DESLINGUA WITH(NOLOCK)"
-           "              ON CG0L_CODLINGUA_MG52 = '" << lingua << "'"
+           "              ON CG0L_CODLINGUA_MG52 = '" << quoted(lingua) << "'"
            "             AND CG0L_PROVID = 5"
            "             AND CG0L_IDPROV = CG33_IDPROV"
            " WHERE" "        (SELECT TOP 1 CG4C_INDGESTIONE" "     FROM CG4C_PARCOGEPROG WITH(NOLOCK)";
@@ -103,7 +103,7 @@ void CLSCG_LOOKUP::CategorieStampa() noexcept {
     sql << "SELECT " LEMA_CR "    CG0Z_CATEGORIA " LEMA_CR "  , CG0L_DESCRIZIONE AS CG0Z_DESCRIZIONE "
            LEMA_CR "FROM CG0Z_CATEGORIESTP WITH(NOLOCK) "
            LEMA_CR "LEFT OUTER JOIN CG0L_DESLINGUA WITH(NOLOCK)"
-                   "             ON CG0L_CODLINGUA_MG52 = '" << lingua << "'"
+                   "             ON CG0L_CODLINGUA_MG52 = '" << quoted(lingua) << "'"
            LEMA_CR "            AND CG0L_PROVID = 14 "
            LEMA_CR "            AND CG0L_IDPROV = CG0Z_ID "
            LEMA_CR "ORDER BY " LEMA_CR "  CG0Z_CATEGORIA ";

@@ -18,7 +18,7 @@ void CLSCG_LOOKUP::RiclassificazionePdC(const Value& CampoOrdinamento) noexcept 
   detail::step([&] { ColonneLookup_ = kColumns.value(); });
   detail::step([&] {
     SqlText sql(96);
-    sql << "SELECT CG21_CODICE, CG21_DESCR FROM CG21_DESBILCEE WITH (NOLOCK) ORDER BY " << order;
+    sql << "SELECT CG21_CODICE, CG21_DESCR FROM CG21_DESBILCEE WITH (NOLOCK) ORDER BY " << order_list(order);
     StringaSQL_ = sql.value();
   });
   detail::step([&] { Caption_ = Value::literal("Elenco codici riclassificazione bilancio CEE"); });
@@ -35,7 +35,7 @@ void CLSCG_LOOKUP::RiclassificazioneBilancioCEE(const Value& CodiceBilancioCEE,
     SqlText sql(128);
     sql << "SELECT CG23_CODICE, CG23_DESCR "
            "FROM CG23_RICLBILCEE WITH (NOLOCK) WHERE CG23_CODICE_CG21 = "
-        << CodiceBilancioCEE << " ORDER BY " << order;
+        << CodiceBilancioCEE << " ORDER BY " << order_list(order);
     StringaSQL_ = sql.value();
   });
   detail::step([&] { Caption_ = Value::literal("Elenco conti riclassificazione bilancio CEE"); });
@@ -116,8 +116,7 @@ void CLSCG_LOOKUP::GruppiPerInventariContabili(const Value& CodAllegato) noexcep
     SqlText sql(128);
     sql << "SELECT CG0A_CODGRUPPO, CG0A_DESCR FROM CG0A_ALLEGATI WITH (NOLOCK) "
            " WHERE CG0A_CODALLEGATO = '";
-    sql.or_default(CodAllegato, "");
-    sql << "'"
+    sql << quoted(CodAllegato, "") << "'"
            " AND CG0A_CODGRUPPO <> '0'";
     StringaSQL_ = sql.value();
   });

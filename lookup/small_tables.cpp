@@ -22,7 +22,7 @@ void CLSCG_LOOKUP::TipiIVA() noexcept {
         << "                 CG0L_DESCRIZIONE AS CG0T_DESCR"
         << " FROM            CG0T_TIPOIVA WITH(NOLOCK)"
         << " LEFT OUTER JOIN CG0L_DESLINGUA WITH(NOLOCK)"
-        << "              ON CG0L_CODLINGUA_MG52 = '" << host_language("ITA ") << "'"
+        << "              ON CG0L_CODLINGUA_MG52 = '" << quoted(host_language("ITA ")) << "'"
         << "             AND CG0L_PROVID = 6"
         << "             AND CG0L_IDPROV = CG0T_CODICE"
         << " WHERE           CG0T_INDTIPO = ";
@@ -75,7 +75,7 @@ void CLSCG_LOOKUP::Servizio() noexcept {
              " FROM CG72_NOMENCLATURE WITH (NOLOCK) " LEMA_CRLF
              " LEFT OUTER JOIN CG0L_DESLINGUA WITH (NOLOCK) " LEMA_CRLF
              "    ON CG0L_PROVID = 11 " LEMA_CRLF
-             "    AND CG0L_CODLINGUA_MG52 = '" << lingua << "'" LEMA_CRLF
+             "    AND CG0L_CODLINGUA_MG52 = '" << quoted(lingua) << "'" LEMA_CRLF
              "    AND CG0L_IDPROV = CG72_CNKEY " LEMA_CRLF
              "  WHERE CG72_INDTIPO = 1 " LEMA_CRLF
              " AND CG72_ANNO = " LEMA_CRLF
@@ -91,7 +91,7 @@ void CLSCG_LOOKUP::Servizio() noexcept {
              "FROM CG72_NOMENCLATURE WITH (NOLOCK) " LEMA_CRLF
              " lEFT OUTER JOIN CG0L_DESLINGUA WITH (NOLOCK) " LEMA_CRLF
              "   ON CG0L_PROVID = 11 " LEMA_CRLF
-             "  AND CG0L_CODLINGUA_MG52 = '" << lingua << "'" LEMA_CRLF
+             "  AND CG0L_CODLINGUA_MG52 = '" << quoted(lingua) << "'" LEMA_CRLF
              "  AND CG0L_IDPROV = CG72_CNKEY " LEMA_CRLF
              "WHERE CG72_INDTIPO = 1 " LEMA_CRLF
              " AND CG72_ANNO = " "     (SELECT MAX(CG72_ANNO) FROM CG72_NOMENCLATURE WITH (NOLOCK) " "             WHERE CG72_INDTIPO = 1 ) " LEMA_CRLF

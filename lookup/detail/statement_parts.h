@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "common/error.h"
+#include "common/guard.h"
 #include "common/sql.h"
 #include "common/text.h"
 #include "common/value.h"
@@ -28,13 +29,23 @@ SqlText& operator<<(SqlText& sql, const Deferred<F>& piece) {
 }
 
 // One clause of a statement run as its own step: when it fails, whatever it had appended
-// is taken back, so the statement reads as if the clause had not been written.
+// is taken back, so the statement reads as if the clause had not been written. A value
+// refused by the value guard fails the whole statement instead: it goes on to the
+// enclosing step.
 template <class F>
-bool clause_step(SqlText& sql, F&& f) noexcept {
+bool clause_step(SqlText& sql, F&& f) {
   const size_t mark = sql.size();
-  if (step(std::forward<F>(f))) return true;
-  sql.str().resize(mark);
-  return false;
+  try {
+    std::forward<F>(f)();
+    return true;
+  } catch (const ValueRejected&) {
+    sql.str().resize(mark);
+    throw;
+  } catch (...) {
+    note_swallowed();
+    sql.str().resize(mark);
+    return false;
+  }
 }
 
 // A Value compared with a number as the settings tests do: a text that does not read as a
