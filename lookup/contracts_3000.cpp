@@ -89,12 +89,13 @@ int16_t CLSCG_LOOKUP::ContrattiMovimenti3000Euro(bool RaggruppaContratti) noexce
   detail::step([&] { ColonneLookup_ = slot_table(slots, RaggruppaContratti, result); });
 
   std::string select, conditions;
+  bool refused = false;
   auto condition = [&](std::string_view head, const Value& v) {
     SqlText w(64);
     w << head << v << LEMA_CR;
     conditions += w.str();
   };
-  detail::step([&] {
+  detail::part_step(refused, [&] {
     if (!azienda_open) return;
     if (*azienda_open) select += "CG3C_DITTA_CG18, CG16.CG16_RAGSOANAG, ";
     else condition("   AND  CG3C_DITTA_CG18 = ", CodAzienda);
@@ -107,7 +108,7 @@ int16_t CLSCG_LOOKUP::ContrattiMovimenti3000Euro(bool RaggruppaContratti) noexce
     Traduci(select, "Fornitore");
     select += "' ELSE '' END AS CG3C_TIPOCF_CG44, ";
   };
-  detail::step([&] {
+  detail::part_step(refused, [&] {
     if (!codice_open) return;
     if (!*codice_open) {
       if (tipo_open == true) tipo_column();
@@ -118,7 +119,7 @@ int16_t CLSCG_LOOKUP::ContrattiMovimenti3000Euro(bool RaggruppaContratti) noexce
       select += "CG3C_CLIFOR_CG44, VCG16.CG16_RAGSOANAG, ";
     }
   });
-  detail::step([&] {
+  detail::part_step(refused, [&] {
     if (!numreg_open) return;
     if (*numreg_open) {
       select += "CG3C_NUMREG_CO99, ";
@@ -141,6 +142,7 @@ int16_t CLSCG_LOOKUP::ContrattiMovimenti3000Euro(bool RaggruppaContratti) noexce
   select += "CG3C_CONTRATTO";
 
   detail::step([&] {
+    detail::fail_if_refused(refused);
     SqlText sql(2048);
     open_statement(sql, select, " FROM   CG3C_CONTRATTIMOV3000 WITH(NOLOCK)");
     if (select.find("CG3C_DITTA_CG18") != std::string::npos) {
@@ -196,7 +198,8 @@ int16_t CLSCG_LOOKUP::ContrattiCorrispettivi3000Euro(bool RaggruppaContratti) no
   detail::step([&] { ColonneLookup_ = slot_table(slots, RaggruppaContratti, result); });
 
   std::string select, conditions;
-  detail::step([&] {
+  bool refused = false;
+  detail::part_step(refused, [&] {
     if (!azienda_open) return;
     if (*azienda_open) {
       select += "CG3D_DITTA_CG18, CG16.CG16_RAGSOANAG, ";
@@ -206,7 +209,7 @@ int16_t CLSCG_LOOKUP::ContrattiCorrispettivi3000Euro(bool RaggruppaContratti) no
       conditions += w.str();
     }
   });
-  detail::step([&] {
+  detail::part_step(refused, [&] {
     if (!codfiscale_open) return;
     if (*codfiscale_open) {
       select += "CG3D_CODFISCALE, ";
@@ -216,7 +219,7 @@ int16_t CLSCG_LOOKUP::ContrattiCorrispettivi3000Euro(bool RaggruppaContratti) no
       conditions += w.str();
     }
   });
-  detail::step([&] {
+  detail::part_step(refused, [&] {
     if (!anagrafica_open) return;
     if (*anagrafica_open) {
       select += "CG3D_CODICE_CG16, CG16_ANAG.CG16_RAGSOANAG AS DESCRANAG, ";
@@ -230,6 +233,7 @@ int16_t CLSCG_LOOKUP::ContrattiCorrispettivi3000Euro(bool RaggruppaContratti) no
   select += "CG3D_CONTRATTO";
 
   detail::step([&] {
+    detail::fail_if_refused(refused);
     SqlText sql(1024);
     open_statement(sql, select, " FROM   CG3D_DATIANAGMOV3000 WITH(NOLOCK)");
     if (select.find("CG3D_DITTA_CG18") != std::string::npos) {

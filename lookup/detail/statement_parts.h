@@ -48,6 +48,26 @@ bool clause_step(SqlText& sql, F&& f) {
   }
 }
 
+// A step that builds a part of a statement ahead of the step that assembles it. A value
+// refused by the value guard is remembered in `refused`, so that the assembling step can
+// refuse the whole statement rather than build it without that part.
+template <class F>
+bool part_step(bool& refused, F&& f) noexcept {
+  return step([&] {
+    try {
+      std::forward<F>(f)();
+    } catch (const ValueRejected&) {
+      refused = true;
+      throw;
+    }
+  });
+}
+
+// Raised by the assembling step when a part was refused.
+inline void fail_if_refused(bool refused) {
+  if (refused) throw ValueRejected("a part of the statement was refused by the value guard");
+}
+
 // A Value compared with a number as the settings tests do: a text that does not read as a
 // number is simply not equal (the comparison itself never fails).
 inline bool numeric_equals(const Value& v, double n) {
