@@ -104,7 +104,7 @@ TEST_P(DataAccess, FailuresRaise) {
 }
 
 TEST_P(DataAccess, ByNameMembers) {
-  run({"CREATE TABLE T (N INTEGER, NAME TEXT)", "INSERT INTO T VALUES (1, 'uno')",
+  run({"CREATE TABLE T (N INTEGER, NAME VARCHAR(20))", "INSERT INTO T VALUES (1, 'uno')",
        "INSERT INTO T VALUES (2, 'due')"});
   Object& c = *db_;
   EXPECT_EQ(get_property(c, "State"), Value(ado::adStateOpen));
@@ -139,7 +139,7 @@ TEST_P(DataAccess, ByNameMembers) {
 }
 
 TEST_P(DataAccess, StatementsInSqlServerDialectRun) {
-  run({"CREATE TABLE T (K INTEGER, V TEXT)", "INSERT INTO T VALUES (1, NULL)",
+  run({"CREATE TABLE T (K INTEGER, V VARCHAR(10))", "INSERT INTO T VALUES (1, NULL)",
        "INSERT INTO T VALUES (2, 'b')", "INSERT INTO T VALUES (3, 'c')"});
   Ref<Recordset> rs = db_->Execute(
       "SELECT TOP 2 K, ISNULL(V, 'none') AS V, (SELECT TOP(1) K FROM T T2 WITH(NOLOCK) "
