@@ -65,7 +65,8 @@ void CLSCG_DECODE::ApriConnessione(const std::string& connection_string) {
   connection_ = ObjectRef(connection);
   connection->CursorLocation = ado::adUseClient;
   connection->SetConnectionString(connection_string);
-  connection->Open(Value::missing(), Value::literal(""), Value::literal(""), ado::adOptionUnspecified);
+  connection->Open(Value::missing(), Value::literal(""), Value::literal(""),
+                   ado::adOptionUnspecified);
 }
 
 }  // namespace lema

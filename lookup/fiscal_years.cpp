@@ -21,6 +21,7 @@ struct FlagColumn {
   std::string_view opening, middle, closing;
   std::string_view column, field;
 };
+// clang-format off
 constexpr FlagColumn kFlags[] = {
     {" CASE WHEN CG19_FLGESERCOR = 0 THEN '", "' WHEN CG19_FLGESERCOR = 1 THEN '", "' END AS CG19_FLGESERCOR,",
      "CG19_FLGESERCOR", "CORRENTE"},
@@ -39,6 +40,7 @@ constexpr FlagColumn kFlags[] = {
     {" CASE WHEN CG19_FLGADECBPAS = 0 THEN '", "' WHEN CG19_FLGADECBPAS = 1 THEN '", "' END AS CG19_FLGADECBPAS",
      "CG19_FLGADECBPAS", "ADECBPASGEN"},
 };
+// clang-format on
 
 Object& deref(const ObjectRef& o) {
   if (!o) raise(ErrorCode::ObjectVariableNotSet, "Object variable not set");
@@ -49,7 +51,8 @@ Object& deref(const ObjectRef& o) {
 // member name otherwise.
 class ResultRows {
  public:
-  explicit ResultRows(ObjectRef rs) : rs_(std::move(rs)), typed_(dynamic_cast<ado::Recordset*>(rs_.get())) {}
+  explicit ResultRows(ObjectRef rs)
+      : rs_(std::move(rs)), typed_(dynamic_cast<ado::Recordset*>(rs_.get())) {}
 
   int32_t count() {
     return typed_ ? typed_->RecordCount() : to_long(get_property(deref(rs_), "RecordCount"));
@@ -102,8 +105,8 @@ std::string fiscal_year_statement(const Value& CodiceDitta, Translate&& tr) {
 
 void CLSCG_LOOKUP::EserciziContabili(ObjectRef& Connessione, const Value& CodiceDitta) noexcept {
   static const detail::HeadingTable kColumns{
-      "Esercizio", "Inizio esercizio", "Fine esercizio", "Corrente", "Chiuso", "Ammortamenti",
-      "Risconti", "Cambi cli.", "Cambi att.", "Cambi for.", "Cambi pas."};
+      "Esercizio", "Inizio esercizio", "Fine esercizio", "Corrente",   "Chiuso",    "Ammortamenti",
+      "Risconti",  "Cambi cli.",       "Cambi att.",     "Cambi for.", "Cambi pas."};
   detail::step([&] { ColonneLookup_ = kColumns.value(); });
   detail::step([&] { Caption_ = Value::literal("Elenco esercizi contabili"); });
 
@@ -133,15 +136,17 @@ void CLSCG_LOOKUP::EserciziContabili(ObjectRef& Connessione, const Value& Codice
 
   std::string sql;
   detail::step([&] {
-    sql = fiscal_year_statement(CodiceDitta, [this](std::string& out, std::string_view t) { Traduci(out, t); });
+    sql = fiscal_year_statement(CodiceDitta,
+                                [this](std::string& out, std::string_view t) { Traduci(out, t); });
   });
 
   detail::step([&] {
     if (auto* typed = dynamic_cast<ado::Connection*>(Connessione.get())) {
       result = ObjectRef(typed->Execute(sql, nullptr, ado::adOptionUnspecified));
     } else {
-      result = to_object(call_method(deref(Connessione), "Execute",
-                                     {Value(sql), Value::missing(), Value(ado::adOptionUnspecified)}));
+      result =
+          to_object(call_method(deref(Connessione), "Execute",
+                                {Value(sql), Value::missing(), Value(ado::adOptionUnspecified)}));
     }
   });
 
@@ -189,9 +194,10 @@ void CLSCG_LOOKUP::EserciziContabili(ObjectRef& Connessione, const Value& Codice
 }
 
 void CLSCG_LOOKUP::EserciziContabili_LKPGRID(ObjectRef&, const Value& CodiceDitta) noexcept {
-  static const detail::HeadingTable kColumns{
-      "Esercizio", "Progressivo", "Inizio esercizio", "Fine esercizio", "Corrente", "Chiuso",
-      "Ammortamenti", "Risconti", "Cambi cli.", "Cambi att.", "Cambi for.", "Cambi pas."};
+  static const detail::HeadingTable kColumns{"Esercizio",      "Progressivo", "Inizio esercizio",
+                                             "Fine esercizio", "Corrente",    "Chiuso",
+                                             "Ammortamenti",   "Risconti",    "Cambi cli.",
+                                             "Cambi att.",     "Cambi for.",  "Cambi pas."};
   detail::step([&] { ColonneLookup_ = kColumns.value(); });
   detail::step([&] { Caption_ = Value::literal("Elenco esercizi contabili"); });
   detail::step([&] {

@@ -16,10 +16,13 @@ namespace {
 std::string statement_for(std::string_view ditta, std::string_view tipo, std::string_view clifor,
                           std::string_view date) {
   std::string d(date);
-  return std::string(" SELECT  CG16_RAGSOANAG FROM    VCG16_ANAGRALLADATA WITH(NOLOCK) WHERE   CG44_DITTA_CG18 = ") +
-         std::string(ditta) + "     AND CG44_TIPOCF = " + std::string(tipo) + "     AND CG44_CLIFOR = " +
-         std::string(clifor) + "     AND '" + d + "' BETWEEN ISNULL(DATAINIZIOVALIDITA, '" + d +
-         "') AND ISNULL(DATAFINEVALIDITA, '" + d + "')";
+  return std::string(
+             " SELECT  CG16_RAGSOANAG FROM    VCG16_ANAGRALLADATA WITH(NOLOCK) WHERE   "
+             "CG44_DITTA_CG18 = ") +
+         std::string(ditta) + "     AND CG44_TIPOCF = " + std::string(tipo) +
+         "     AND CG44_CLIFOR = " + std::string(clifor) + "     AND '" + d +
+         "' BETWEEN ISNULL(DATAINIZIOVALIDITA, '" + d + "') AND ISNULL(DATAFINEVALIDITA, '" + d +
+         "')";
 }
 
 // A database with the customer fixture, and its connection string on `backend`.
@@ -31,7 +34,9 @@ std::string customer_db(testing::Backend backend = testing::Backend::Sqlite) {
   return url;
 }
 
-Date day(int y, int m, int d) { return *Date::from_civil(y, m, d); }
+Date day(int y, int m, int d) {
+  return *Date::from_civil(y, m, d);
+}
 
 TEST(CustomerDecode, StatementAndTableWithoutAConnection) {
   auto dc = make_object<CLSCG_DECODE>();
@@ -93,23 +98,29 @@ TEST(CustomerDecode, TheFirstConnectionIsKeptWhateverComesLater) {
   }
   auto dc = make_object<CLSCG_DECODE>();
   const Value when(day(2024, 3, 1));
-  EXPECT_EQ(dc->ClienteFornitore(Value(int32_t{5}), Value(int32_t{0}), Value(int32_t{123}), when, first),
-            Value("Rossi Mario S.r.l."));
-  EXPECT_EQ(dc->ClienteFornitore(Value(int32_t{5}), Value(int32_t{0}), Value(int32_t{123}), when, second),
-            Value("Rossi Mario S.r.l."));
+  EXPECT_EQ(
+      dc->ClienteFornitore(Value(int32_t{5}), Value(int32_t{0}), Value(int32_t{123}), when, first),
+      Value("Rossi Mario S.r.l."));
+  EXPECT_EQ(
+      dc->ClienteFornitore(Value(int32_t{5}), Value(int32_t{0}), Value(int32_t{123}), when, second),
+      Value("Rossi Mario S.r.l."));
   // A fresh instance opens the string it is given.
   auto other = make_object<CLSCG_DECODE>();
-  EXPECT_EQ(other->ClienteFornitore(Value(int32_t{5}), Value(int32_t{0}), Value(int32_t{123}), when, second),
+  EXPECT_EQ(other->ClienteFornitore(Value(int32_t{5}), Value(int32_t{0}), Value(int32_t{123}), when,
+                                    second),
             Value("Second database"));
 }
 
 TEST(CustomerDecode, AConnectionThatCannotBeOpenedStaysAndIsNotRetried) {
   auto dc = make_object<CLSCG_DECODE>();
   const Value when(day(2024, 3, 1));
-  const std::string unopenable = "sqlite3://db=" + testing::scratch_dir().string() + "/no/such/dir/x.db";
-  EXPECT_EQ(dc->ClienteFornitore(Value(int32_t{5}), Value(int32_t{0}), Value(int32_t{123}), when, unopenable),
+  const std::string unopenable =
+      "sqlite3://db=" + testing::scratch_dir().string() + "/no/such/dir/x.db";
+  EXPECT_EQ(dc->ClienteFornitore(Value(int32_t{5}), Value(int32_t{0}), Value(int32_t{123}), when,
+                                 unopenable),
             Value(""));
-  EXPECT_EQ(dc->ClienteFornitore(Value(int32_t{5}), Value(int32_t{0}), Value(int32_t{123}), when, customer_db()),
+  EXPECT_EQ(dc->ClienteFornitore(Value(int32_t{5}), Value(int32_t{0}), Value(int32_t{123}), when,
+                                 customer_db()),
             Value(""));
   EXPECT_EQ(to_text(dc->StringaSQL()), statement_for("5", "0", "123", "20240301"));
 
@@ -122,7 +133,8 @@ TEST(CustomerDecode, AConnectionThatCannotBeOpenedStaysAndIsNotRetried) {
   const std::string url = customer_db();
   auto dc2 = make_object<CLSCG_DECODE>();
   dc2->ClienteFornitore(Value(int32_t{5}), Value(int32_t{0}), Value(int32_t{123}), when);
-  EXPECT_EQ(dc2->ClienteFornitore(Value(Array::matrix(1, 1)), Value(int32_t{0}), Value(int32_t{9}), when, url),
+  EXPECT_EQ(dc2->ClienteFornitore(Value(Array::matrix(1, 1)), Value(int32_t{0}), Value(int32_t{9}),
+                                  when, url),
             Value("Rossi Mario S.r.l."));
 }
 

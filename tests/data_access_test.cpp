@@ -15,7 +15,9 @@ using ado::Connection;
 using ado::Recordset;
 using testing::Backend;
 
-Date day(int y, int m, int d, int hh = 0, int mi = 0, int ss = 0) { return *Date::from_civil(y, m, d, hh, mi, ss); }
+Date day(int y, int m, int d, int hh = 0, int mi = 0, int ss = 0) {
+  return *Date::from_civil(y, m, d, hh, mi, ss);
+}
 
 ErrorCode code_of(const std::function<void()>& f) {
   try {
@@ -79,7 +81,8 @@ TEST_P(DataAccess, EmptyResultsCountZeroAndCommandsReportTheirRows) {
   EXPECT_EQ(none->State(), ado::adStateClosed);
   EXPECT_EQ(affected, Value(int32_t{1}));
   db_->Execute("INSERT INTO T VALUES (2)");
-  EXPECT_FALSE(db_->Execute("UPDATE T SET A = A + 1", &affected, ado::adCmdText | ado::adExecuteNoRecords));
+  EXPECT_FALSE(
+      db_->Execute("UPDATE T SET A = A + 1", &affected, ado::adCmdText | ado::adExecuteNoRecords));
   EXPECT_EQ(affected, Value(int32_t{2}));
   db_->Execute("SELECT A FROM T", &affected);
   EXPECT_EQ(affected, Value(int32_t{-1}));
@@ -99,7 +102,8 @@ TEST_P(DataAccess, FailuresRaise) {
 
   auto bad = make_object<Connection>();
   const std::string missing_dir = testing::scratch_dir().string() + "/no/such/dir/x.db";
-  EXPECT_EQ(code_of([&] { bad->Open(Value(testing::url_for(GetParam(), missing_dir))); }), ErrorCode::DataAccess);
+  EXPECT_EQ(code_of([&] { bad->Open(Value(testing::url_for(GetParam(), missing_dir))); }),
+            ErrorCode::DataAccess);
   EXPECT_EQ(bad->State(), ado::adStateClosed);
 }
 
@@ -112,7 +116,8 @@ TEST_P(DataAccess, ByNameMembers) {
   let_property(c, "CursorLocation", Value(ado::adUseClient));
   EXPECT_EQ(db_->CursorLocation, ado::adUseClient);
 
-  std::vector<Value> args{Value("SELECT N, NAME FROM T ORDER BY N"), Value(), Value(ado::adCmdText)};
+  std::vector<Value> args{Value("SELECT N, NAME FROM T ORDER BY N"), Value(),
+                          Value(ado::adCmdText)};
   ObjectRef rs = to_object(call_method(c, "Execute", args));
   EXPECT_EQ(args[1], Value(int32_t{-1}));  // RecordsAffected comes back by reference
   EXPECT_EQ(get_property(*rs, "RecordCount"), Value(int32_t{2}));
@@ -159,16 +164,6 @@ TEST_P(DataAccess, RecordsetOpenedOnASourceHoldsItsRows) {
 
 INSTANTIATE_TEST_SUITE_P(Backends, DataAccess, ::testing::Values(Backend::Sqlite, Backend::Odbc),
                          [](const auto& p) { return testing::backend_name(p.param); });
-
-TEST(DataAccessSqlite, MemoryDatabasesArePrivateToTheirConnection) {
-  auto a = make_object<Connection>();
-  auto b = make_object<Connection>();
-  a->Open(Value("sqlite3://db=:memory:"));
-  b->Open(Value("sqlite3://db=:memory:"));
-  a->Execute("CREATE TABLE T (A INTEGER)");
-  EXPECT_EQ(a->Execute("SELECT * FROM T")->RecordCount(), 0);
-  EXPECT_THROW(b->Execute("SELECT * FROM T"), Error);
-}
 
 }  // namespace
 }  // namespace lema

@@ -1,10 +1,11 @@
 // Unconnected in-memory recordsets: fields, filling, positions and value conversions.
+#include "host/ado/recordset.h"
+
 #include <gtest/gtest.h>
 
 #include "automation/class_info.h"
 #include "common/error.h"
 #include "common/text.h"
-#include "host/ado/recordset.h"
 
 namespace lema::ado {
 namespace {
@@ -76,7 +77,8 @@ TEST(InMemoryRecordset, AssignedValuesTakeTheFieldType) {
   EXPECT_EQ(code_of([&] { rs->set_value("W", Value("Yes")); }), kMultipleStep);  // longer than 2
   EXPECT_EQ(code_of([&] { rs->set_value("D", Value("not a date")); }), ErrorCode::TypeMismatch);
   EXPECT_EQ(code_of([&] { rs->set_value("I", Value(int32_t{40000})); }), ErrorCode::Overflow);
-  EXPECT_EQ(code_of([&] { rs->set_value("T", Value(Array::matrix(1, 1))); }), ErrorCode::TypeMismatch);
+  EXPECT_EQ(code_of([&] { rs->set_value("T", Value(Array::matrix(1, 1))); }),
+            ErrorCode::TypeMismatch);
   EXPECT_EQ(rs->value("W"), Value::null());  // a refused value leaves the field as it was
 }
 
@@ -103,7 +105,8 @@ TEST(InMemoryRecordset, ByNameAsAHostBuildsIt) {
   auto rs = make_object<Recordset>();
   Object& o = *rs;
   ObjectRef fields = to_object(get_property(o, "Fields"));
-  call_method(*fields, "Append", {Value("ESER"), Value(adVarWChar), Value(int32_t{7}), Value(int32_t{-1})});
+  call_method(*fields, "Append",
+              {Value("ESER"), Value(adVarWChar), Value(int32_t{7}), Value(int32_t{-1})});
   call_method(*fields, "Append", {Value("DATAIN"), Value(adDBDate)});
   EXPECT_EQ(get_property(*fields, "Count"), Value(int32_t{2}));
   let_property(o, "CursorType", Value(adOpenStatic));

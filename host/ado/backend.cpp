@@ -24,7 +24,9 @@ void register_backends() {
   });
 }
 
-[[noreturn]] void data_error(const std::exception& e) { raise(ErrorCode::DataAccess, e.what()); }
+[[noreturn]] void data_error(const std::exception& e) {
+  raise(ErrorCode::DataAccess, e.what());
+}
 
 size_t char_count(std::string_view s) noexcept {
   size_t n = 0;
@@ -34,12 +36,17 @@ size_t char_count(std::string_view s) noexcept {
 
 FieldInfo field_of(const soci::column_properties& p) {
   switch (p.get_data_type()) {
-    case soci::dt_date: return {p.get_name(), adDBTimeStamp, 16, adFldUnspecified};
-    case soci::dt_double: return {p.get_name(), adDouble, 8, adFldUnspecified};
-    case soci::dt_integer: return {p.get_name(), adInteger, 4, adFldUnspecified};
+    case soci::dt_date:
+      return {p.get_name(), adDBTimeStamp, 16, adFldUnspecified};
+    case soci::dt_double:
+      return {p.get_name(), adDouble, 8, adFldUnspecified};
+    case soci::dt_integer:
+      return {p.get_name(), adInteger, 4, adFldUnspecified};
     case soci::dt_long_long:
-    case soci::dt_unsigned_long_long: return {p.get_name(), adBigInt, 8, adFldUnspecified};
-    default: return {p.get_name(), adVarWChar, 0, adFldUnspecified};
+    case soci::dt_unsigned_long_long:
+      return {p.get_name(), adBigInt, 8, adFldUnspecified};
+    default:
+      return {p.get_name(), adVarWChar, 0, adFldUnspecified};
   }
 }
 
@@ -53,14 +60,17 @@ Value cell_of(const soci::row& r, size_t i) {
   if (r.get_indicator(i) == soci::i_null) return Value::null();
   switch (r.get_properties(i).get_data_type()) {
     case soci::dt_string:
-    case soci::dt_xml: return Value(r.get<std::string>(i));
-    case soci::dt_double: return Value(r.get<double>(i));
-    case soci::dt_integer: return Value(static_cast<int32_t>(r.get<int>(i)));
-    case soci::dt_long_long: return whole_number(r.get<long long>(i));
+    case soci::dt_xml:
+      return Value(r.get<std::string>(i));
+    case soci::dt_double:
+      return Value(r.get<double>(i));
+    case soci::dt_integer:
+      return Value(static_cast<int32_t>(r.get<int>(i)));
+    case soci::dt_long_long:
+      return whole_number(r.get<long long>(i));
     case soci::dt_unsigned_long_long: {
       unsigned long long v = r.get<unsigned long long>(i);
-      if (v > static_cast<unsigned long long>(INT64_MAX))
-        raise(ErrorCode::Overflow, "Overflow");
+      if (v > static_cast<unsigned long long>(INT64_MAX)) raise(ErrorCode::Overflow, "Overflow");
       return whole_number(static_cast<long long>(v));
     }
     case soci::dt_date: {
@@ -70,7 +80,8 @@ Value cell_of(const soci::row& r, size_t i) {
       if (!d) raise(ErrorCode::DataAccess, "A date read from the database is out of range.");
       return Value(*d);
     }
-    default: raise(ErrorCode::DataAccess, "A column of this type cannot be read.");
+    default:
+      raise(ErrorCode::DataAccess, "A column of this type cannot be read.");
   }
 }
 
@@ -85,8 +96,7 @@ class SociSession final : public Session {
   }
 
   Result execute(std::string_view command) override {
-    const std::string text =
-        sqlite_dialect_ ? to_sqlite_dialect(command) : std::string(command);
+    const std::string text = sqlite_dialect_ ? to_sqlite_dialect(command) : std::string(command);
     Result res;
     try {
       soci::row r;

@@ -14,7 +14,9 @@ bool blank(std::string_view s) {
 }
 
 // Text of an optional argument: "" when it was not passed.
-std::string optional_text(const Value& v) { return v.is_missing() ? std::string() : to_text(v); }
+std::string optional_text(const Value& v) {
+  return v.is_missing() ? std::string() : to_text(v);
+}
 
 }  // namespace
 
@@ -48,7 +50,8 @@ void Connection::Open(const Value& connection_string, const Value& user_id, cons
                       int32_t) {
   if (session_) raise(kObjectOpen, "Operation is not allowed when the object is open.");
   if (!connection_string.is_missing()) connection_string_ = to_text(connection_string);
-  session_ = detail::open_session(connection_string_, optional_text(user_id), optional_text(password));
+  session_ =
+      detail::open_session(connection_string_, optional_text(user_id), optional_text(password));
 }
 
 Ref<Recordset> Connection::Execute(const std::string& command_text, Value* records_affected,

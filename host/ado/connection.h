@@ -37,8 +37,9 @@ class Connection final : public Object {
 
   // Opens the connection on `connection_string` (the ConnectionString property when
   // omitted). A user or password given is passed to an ODBC data source.
-  void Open(const Value& connection_string = Value::missing(), const Value& user_id = Value::missing(),
-            const Value& password = Value::missing(), int32_t options = adOptionUnspecified);
+  void Open(const Value& connection_string = Value::missing(),
+            const Value& user_id = Value::missing(), const Value& password = Value::missing(),
+            int32_t options = adOptionUnspecified);
   // Runs a command text. The result is an open recordset over its rows, or a closed one
   // when the command returns none (no recordset at all with adExecuteNoRecords). An empty
   // or blank command raises. RecordsAffected, when asked, receives the rows changed (-1

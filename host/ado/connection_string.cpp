@@ -136,7 +136,8 @@ std::string ole_db_to_odbc(std::string_view text, std::string_view driver) {
       append_odbc_pair(out, "PWD", value);
     } else if (key == "integrated security" || key == "trusted_connection") {
       std::string v = lower(value);
-      if (v == "sspi" || v == "true" || v == "yes") append_odbc_pair(out, "Trusted_Connection", "Yes");
+      if (v == "sspi" || v == "true" || v == "yes")
+        append_odbc_pair(out, "Trusted_Connection", "Yes");
     } else if (key == "application name") {
       append_odbc_pair(out, "APP", value);
     } else if (key == "workstation id") {
@@ -162,9 +163,9 @@ ConnectionTarget parse_connection_string(std::string_view text, std::string_view
   }
   auto pairs = pairs_of(s);
   if (pairs.empty()) not_understood();
-  if (has_key(pairs, "provider") || (!has_key(pairs, "driver") && !has_key(pairs, "dsn") &&
-                                     !has_key(pairs, "filedsn") &&
-                                     (has_key(pairs, "data source") || has_key(pairs, "server"))))
+  if (has_key(pairs, "provider") ||
+      (!has_key(pairs, "driver") && !has_key(pairs, "dsn") && !has_key(pairs, "filedsn") &&
+       (has_key(pairs, "data source") || has_key(pairs, "server"))))
     return {ConnectionTarget::Backend::Odbc, ole_db_to_odbc(s, driver)};
   if (has_key(pairs, "driver") || has_key(pairs, "dsn") || has_key(pairs, "filedsn"))
     return {ConnectionTarget::Backend::Odbc, std::string(s)};

@@ -16,8 +16,12 @@ bool word_start(unsigned char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == '@' || c == '#' ||
          c >= 0x80;
 }
-bool word_char(unsigned char c) { return word_start(c) || (c >= '0' && c <= '9') || c == '$'; }
-bool digit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool word_char(unsigned char c) {
+  return word_start(c) || (c >= '0' && c <= '9') || c == '$';
+}
+bool digit(unsigned char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Position after a quoted piece opened at `i` and closed by `close` (doubled inside).
 size_t quoted_end(std::string_view s, size_t i, char close) {
@@ -90,9 +94,12 @@ class Rewriter {
 
   std::string run() {
     for (size_t k = 0; k < sig_.size(); ++k) {
-      if (is_word(k, "WITH")) nolock_hint(k);
-      else if (is_word(k, "ISNULL") && is_punct(k + 1, '(')) replace(sig_[k], "IFNULL");
-      else if (is_word(k, "SELECT")) top(k);
+      if (is_word(k, "WITH"))
+        nolock_hint(k);
+      else if (is_word(k, "ISNULL") && is_punct(k + 1, '('))
+        replace(sig_[k], "IFNULL");
+      else if (is_word(k, "SELECT"))
+        top(k);
     }
     std::stable_sort(edits_.begin(), edits_.end(),
                      [](const Edit& a, const Edit& b) { return a.at < b.at; });
@@ -137,8 +144,10 @@ class Rewriter {
   size_t closing(size_t open) const {
     int depth = 0;
     for (size_t k = open; k < sig_.size(); ++k) {
-      if (is_punct(k, '(')) ++depth;
-      else if (is_punct(k, ')') && --depth == 0) return k;
+      if (is_punct(k, '('))
+        ++depth;
+      else if (is_punct(k, ')') && --depth == 0)
+        return k;
     }
     return sig_.size();
   }
@@ -155,7 +164,8 @@ class Rewriter {
       last = closing(k + 1);
       if (last >= sig_.size() || last == k + 2) return;
       count = std::string(s_.substr(sig_[k + 2].begin, sig_[last - 1].end - sig_[k + 2].begin));
-    } else if (k + 1 < sig_.size() && (sig_[k + 1].kind == Tok::Number || sig_[k + 1].kind == Tok::Word)) {
+    } else if (k + 1 < sig_.size() &&
+               (sig_[k + 1].kind == Tok::Number || sig_[k + 1].kind == Tok::Word)) {
       last = k + 1;
       count = std::string(text(sig_[last]));
     } else {
@@ -193,7 +203,9 @@ class Rewriter {
 
 }  // namespace
 
-std::string to_sqlite_dialect(std::string_view sql) { return Rewriter(sql).run(); }
+std::string to_sqlite_dialect(std::string_view sql) {
+  return Rewriter(sql).run();
+}
 
 std::vector<std::string> split_statements(std::string_view script) {
   std::vector<std::string> out;

@@ -37,8 +37,10 @@ bool is_text_type(int32_t t) noexcept {
     case adVarChar:
     case adLongVarChar:
     case adVarWChar:
-    case adLongVarWChar: return true;
-    default: return false;
+    case adLongVarWChar:
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -59,8 +61,10 @@ bool is_supported_type(int32_t t) noexcept {
     case adNumeric:
     case adDBDate:
     case adDBTime:
-    case adDBTimeStamp: return true;
-    default: return is_text_type(t);
+    case adDBTimeStamp:
+      return true;
+    default:
+      return is_text_type(t);
   }
 }
 
@@ -81,7 +85,8 @@ Date to_field_date(const Value& v) {
 
 Value coerce_field_value(int32_t type, int32_t size, const Value& v) {
   if (v.is_empty() || v.is_null()) return Value::null();
-  if (v.is_missing() || v.is_object() || v.is_array()) raise(ErrorCode::TypeMismatch, "Type mismatch");
+  if (v.is_missing() || v.is_object() || v.is_array())
+    raise(ErrorCode::TypeMismatch, "Type mismatch");
   if (is_text_type(type)) {
     std::string text = to_text(v);
     const bool bounded = type != adLongVarChar && type != adLongVarWChar && type != adBSTR;
@@ -92,8 +97,10 @@ Value coerce_field_value(int32_t type, int32_t size, const Value& v) {
   switch (type) {
     case adSmallInt:
     case adTinyInt:
-    case adUnsignedTinyInt: return Value(to_integer(v));
-    case adInteger: return Value(to_long(v));
+    case adUnsignedTinyInt:
+      return Value(to_integer(v));
+    case adInteger:
+      return Value(to_long(v));
     case adBigInt: {
       double d = std::nearbyint(to_double(v));
       if (d >= -2147483648.0 && d <= 2147483647.0) return Value(static_cast<int32_t>(d));
@@ -101,11 +108,14 @@ Value coerce_field_value(int32_t type, int32_t size, const Value& v) {
       return Value(Decimal::from_integer(static_cast<int64_t>(d)));
     }
     case adSingle:
-    case adDouble: return Value(to_double(v));
+    case adDouble:
+      return Value(to_double(v));
     case adCurrency:
     case adDecimal:
-    case adNumeric: return Value(to_decimal(v));
-    case adBoolean: return Value(to_boolean(v));
+    case adNumeric:
+      return Value(to_decimal(v));
+    case adBoolean:
+      return Value(to_boolean(v));
     case adDBDate: {
       Date d = to_field_date(v);
       d.seconds = 0;  // a date field holds no time of day
@@ -113,8 +123,10 @@ Value coerce_field_value(int32_t type, int32_t size, const Value& v) {
     }
     case adDate:
     case adDBTime:
-    case adDBTimeStamp: return Value(to_field_date(v));
-    default: return v;  // adVariant
+    case adDBTimeStamp:
+      return Value(to_field_date(v));
+    default:
+      return v;  // adVariant
   }
 }
 
@@ -155,7 +167,8 @@ void Recordset::Open(const Value& Source, const Value& ActiveConnection, int32_t
   if (cursor_type != adOpenUnspecified) CursorType = cursor_type;
   if (lock_type != adLockUnspecified) LockType = lock_type;
   if (Source.is_missing()) {
-    if (!ActiveConnection.is_missing() && !(ActiveConnection.is_object() && !ActiveConnection.as_object()))
+    if (!ActiveConnection.is_missing() &&
+        !(ActiveConnection.is_object() && !ActiveConnection.as_object()))
       raise(ErrorCode::InvalidProcedureCall, "A recordset without a source takes no connection.");
     if (fields_.empty()) raise(kNotAllowedInContext, "Operation is not allowed in this context.");
     cells_.clear();
@@ -168,7 +181,8 @@ void Recordset::Open(const Value& Source, const Value& ActiveConnection, int32_t
   auto* connection = ActiveConnection.is_object()
                          ? dynamic_cast<Connection*>(ActiveConnection.as_object().get())
                          : nullptr;
-  if (!connection) raise(kConnectionUnusable, "The connection cannot be used to perform this operation.");
+  if (!connection)
+    raise(kConnectionUnusable, "The connection cannot be used to perform this operation.");
   Ref<Recordset> result = connection->Execute(to_string_param(Source), nullptr, Options);
   if (!result->open_) raise(kNotAllowedInContext, "The command returned no rows.");
   fields_ = std::move(result->fields_);
@@ -295,18 +309,23 @@ const Value& Recordset::value(int32_t index) const {
   return cell(pos_, index);
 }
 
-const Value& Recordset::value(std::string_view name) const { return value(index_of(name)); }
+const Value& Recordset::value(std::string_view name) const {
+  return value(index_of(name));
+}
 
 void Recordset::set_value(int32_t index, const Value& v) {
   const FieldInfo& f = field(index);
   require_updatable();
   require_current();
   Value converted = coerce_field_value(f.type, f.defined_size, v);
-  cells_[static_cast<size_t>(pos_) * fields_.size() + static_cast<size_t>(index)] = std::move(converted);
+  cells_[static_cast<size_t>(pos_) * fields_.size() + static_cast<size_t>(index)] =
+      std::move(converted);
   editing_ = true;
 }
 
-void Recordset::set_value(std::string_view name, const Value& v) { set_value(index_of(name), v); }
+void Recordset::set_value(std::string_view name, const Value& v) {
+  set_value(index_of(name), v);
+}
 
 void Recordset::append_field(FieldInfo info) {
   if (open_) raise(kNotAllowedInContext, "Operation is not allowed in this context.");
@@ -325,9 +344,9 @@ const ClassInfo& Fields::class_info() const {
   using namespace bind;
   static const ClassInfo info(
       kProgId, {method<&Fields::Item>("Item", {req("Index")}), getter<&Fields::Count>("Count"),
-                method<&Fields::Append>("Append", {req("Name"), req("Type"),
-                                                   opt("DefinedSize", Value(int32_t{0})),
-                                                   opt("Attrib", Value(adFldUnspecified))})});
+                method<&Fields::Append>(
+                    "Append", {req("Name"), req("Type"), opt("DefinedSize", Value(int32_t{0})),
+                               opt("Attrib", Value(adFldUnspecified))})});
   return info;
 }
 
@@ -336,8 +355,9 @@ Ref<Field> Fields::Item(const Value& Index) {
   if (Index.is_string()) {
     i = rs_->find_field(Index.as_string());
     if (i < 0)
-      raise(kItemNotFound,
-            "Item cannot be found in the collection corresponding to the requested name or ordinal.");
+      raise(
+          kItemNotFound,
+          "Item cannot be found in the collection corresponding to the requested name or ordinal.");
   } else {
     i = to_long(Index);
     rs_->field(i);
@@ -351,10 +371,11 @@ void Fields::Append(const std::string& Name, int32_t Type, int32_t DefinedSize, 
 
 const ClassInfo& Field::class_info() const {
   using namespace bind;
-  static const ClassInfo info(kProgId, {getter<&Field::Name>("Name"), getter<&Field::Type>("Type"),
-                                        getter<&Field::DefinedSize>("DefinedSize"),
-                                        getter<&Field::Attributes>("Attributes"),
-                                        property<&Field::value, &Field::let_value>("Value", access::GL)});
+  static const ClassInfo info(
+      kProgId,
+      {getter<&Field::Name>("Name"), getter<&Field::Type>("Type"),
+       getter<&Field::DefinedSize>("DefinedSize"), getter<&Field::Attributes>("Attributes"),
+       property<&Field::value, &Field::let_value>("Value", access::GL)});
   return info;
 }
 

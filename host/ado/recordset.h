@@ -99,7 +99,8 @@ class Recordset final : public Object {
   Ref<ado::Fields> Fields() const;
   // With every argument omitted: opens the recordset over the fields appended so far,
   // empty and unconnected. With a Source and an open Connection: runs it and holds its rows.
-  void Open(const Value& Source = Value::missing(), const Value& ActiveConnection = Value::missing(),
+  void Open(const Value& Source = Value::missing(),
+            const Value& ActiveConnection = Value::missing(),
             int32_t cursor_type = adOpenUnspecified, int32_t lock_type = adLockUnspecified,
             int32_t Options = adOptionUnspecified);
   void Close();

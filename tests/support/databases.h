@@ -5,12 +5,12 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace lema::testing {
@@ -58,8 +58,8 @@ inline void register_sqlite_odbc_driver() {
     if (lib.empty()) return false;
     std::filesystem::path dir = scratch_dir() / "odbc";
     std::filesystem::create_directories(dir);
-    std::ofstream(dir / "odbcinst.ini") << "[LemaSQLite3]\nDescription=SQLite3 for the tests\nDriver="
-                                        << lib << "\n";
+    std::ofstream(dir / "odbcinst.ini")
+        << "[LemaSQLite3]\nDescription=SQLite3 for the tests\nDriver=" << lib << "\n";
     std::ofstream(dir / "odbc.ini") << "";
     setenv("ODBCSYSINI", dir.c_str(), 1);
     return true;
@@ -69,7 +69,9 @@ inline void register_sqlite_odbc_driver() {
 
 enum class Backend { Sqlite, Odbc };
 
-inline std::string backend_name(Backend b) { return b == Backend::Sqlite ? "Sqlite" : "Odbc"; }
+inline std::string backend_name(Backend b) {
+  return b == Backend::Sqlite ? "Sqlite" : "Odbc";
+}
 
 // The connection string of the library for a database file, on the given backend.
 inline std::string url_for(Backend b, const std::string& path) {
@@ -86,9 +88,12 @@ inline const std::vector<std::string>& fiscal_year_fixture() {
       "CG19_FLGESERCHIUSO INTEGER, CG19_FLGGENCESP INTEGER, CG19_FLGGENRISC INTEGER, "
       "CG19_FLGADECBCLI INTEGER, CG19_FLGADECBATT INTEGER, CG19_FLGADECBFOR INTEGER, "
       "CG19_FLGADECBPAS INTEGER)",
-      "INSERT INTO CG19_ANADITTAESER VALUES (12, 2024, 12, '2024-01-01', '2024-12-31', 1, 0, 1, 0, 0, 0, 0, 7)",
-      "INSERT INTO CG19_ANADITTAESER VALUES (12, 999, 2, '0999-07-01', NULL, 0, 1, 0, 1, 1, 0, 1, 0)",
-      "INSERT INTO CG19_ANADITTAESER VALUES (3, 2023, 1, '2023-01-01', '2023-12-31', 0, 1, 1, 1, 1, 1, 1, 1)",
+      "INSERT INTO CG19_ANADITTAESER VALUES (12, 2024, 12, '2024-01-01', '2024-12-31', 1, 0, 1, 0, "
+      "0, 0, 0, 7)",
+      "INSERT INTO CG19_ANADITTAESER VALUES (12, 999, 2, '0999-07-01', NULL, 0, 1, 0, 1, 1, 0, 1, "
+      "0)",
+      "INSERT INTO CG19_ANADITTAESER VALUES (3, 2023, 1, '2023-01-01', '2023-12-31', 0, 1, 1, 1, "
+      "1, 1, 1, 1)",
   };
   return sql;
 }
@@ -96,7 +101,8 @@ inline const std::vector<std::string>& fiscal_year_fixture() {
 inline const std::vector<std::string>& customer_fixture() {
   static const std::vector<std::string> sql{
       "CREATE TABLE VCG16_ANAGRALLADATA (CG44_DITTA_CG18 INTEGER, CG44_TIPOCF INTEGER, "
-      "CG44_CLIFOR INTEGER, CG16_RAGSOANAG VARCHAR(80), DATAINIZIOVALIDITA VARCHAR(8), DATAFINEVALIDITA VARCHAR(8))",
+      "CG44_CLIFOR INTEGER, CG16_RAGSOANAG VARCHAR(80), DATAINIZIOVALIDITA VARCHAR(8), "
+      "DATAFINEVALIDITA VARCHAR(8))",
       "INSERT INTO VCG16_ANAGRALLADATA VALUES (5, 0, 123, 'Rossi Mario', NULL, '20231231')",
       "INSERT INTO VCG16_ANAGRALLADATA VALUES (5, 0, 123, 'Rossi Mario S.r.l.', '20240101', NULL)",
       "INSERT INTO VCG16_ANAGRALLADATA VALUES (5, 1, 123, NULL, NULL, NULL)",

@@ -40,13 +40,16 @@ lema::ObjectRef open_connection(const std::string& url, const std::vector<std::s
 }
 
 void close_connection(lema::Object& connection) {
-  if (auto* typed = dynamic_cast<lema::ado::Connection*>(&connection)) typed->Close();
-  else lema::call_method(connection, "Close");
+  if (auto* typed = dynamic_cast<lema::ado::Connection*>(&connection))
+    typed->Close();
+  else
+    lema::call_method(connection, "Close");
 }
 
 void print_recordset(const lema::Value& value, std::ostream& out, const lema::Value& headings) {
   const lema::ado::Recordset* rs =
-      value.is_object() ? dynamic_cast<const lema::ado::Recordset*>(value.as_object().get()) : nullptr;
+      value.is_object() ? dynamic_cast<const lema::ado::Recordset*>(value.as_object().get())
+                        : nullptr;
   if (!rs) {
     out << "Recordset:  " << (value.is_object() && !value.as_object() ? "Nothing" : "none") << "\n";
     return;
@@ -66,20 +69,24 @@ void print_recordset(const lema::Value& value, std::ostream& out, const lema::Va
   }
   std::vector<std::vector<std::string>> rows;
   std::vector<size_t> widths(static_cast<size_t>(n));
-  for (int32_t c = 0; c < n; ++c) widths[static_cast<size_t>(c)] = width_of(head[static_cast<size_t>(c)]);
+  for (int32_t c = 0; c < n; ++c)
+    widths[static_cast<size_t>(c)] = width_of(head[static_cast<size_t>(c)]);
   for (int64_t r = 0; r < rs->row_count(); ++r) {
     std::vector<std::string> line;
     for (int32_t c = 0; c < n; ++c) {
       line.push_back(cell_text(rs->cell(r, c)));
-      widths[static_cast<size_t>(c)] = std::max(widths[static_cast<size_t>(c)], width_of(line.back()));
+      widths[static_cast<size_t>(c)] =
+          std::max(widths[static_cast<size_t>(c)], width_of(line.back()));
     }
     rows.push_back(std::move(line));
   }
   auto print_line = [&](const std::vector<std::string>& cells) {
     for (size_t c = 0; c < cells.size(); ++c) {
       if (c) out << "  ";
-      if (c + 1 == cells.size()) out << cells[c];
-      else pad(out, cells[c], widths[c]);
+      if (c + 1 == cells.size())
+        out << cells[c];
+      else
+        pad(out, cells[c], widths[c]);
     }
     out << "\n";
   };
@@ -96,7 +103,8 @@ void run_sql_script(lema::Object& connection, const std::string& script, std::os
   if (!typed) lema::raise(lema::ErrorCode::ObjectRequired, "not a connection of the library");
   for (const std::string& statement : lema::ado::split_statements(script)) {
     lema::Ref<lema::ado::Recordset> rs = typed->Execute(statement);
-    if (rs && rs->State() == lema::ado::adStateOpen) print_recordset(lema::Value(lema::ObjectRef(rs)), out);
+    if (rs && rs->State() == lema::ado::adStateOpen)
+      print_recordset(lema::Value(lema::ObjectRef(rs)), out);
   }
 }
 
