@@ -1,6 +1,9 @@
 // Fiscal years of a company: as an in-memory recordset read over the caller's connection
 // (EserciziContabili) or as a statement for the host's grid (EserciziContabili_LKPGRID).
 #include <cstdio>
+#include <iterator>
+#include <utility>
+#include <vector>
 
 #include "automation/class_info.h"
 #include "common/error.h"
@@ -42,6 +45,9 @@ constexpr FlagColumn kFlags[] = {
 };
 // clang-format on
 
+// Positions of the list's fields, in the order they are appended below.
+constexpr int32_t kEser = 0, kDataIn = 1, kDataFi = 2, kFirstFlag = 3;
+
 Object& deref(const ObjectRef& o) {
   if (!o) raise(ErrorCode::ObjectVariableNotSet, "Object variable not set");
   return *o;
@@ -62,15 +68,30 @@ class ResultRows {
   void move_next() { typed_ ? typed_->MoveNext() : void(call_method(deref(rs_), "MoveNext")); }
   void close() { typed_ ? typed_->Close() : void(call_method(deref(rs_), "Close")); }
   Value value(std::string_view field) {
-    if (typed_) return typed_->value(field);
+    if (typed_) return typed_->value(index(field));
     Value fields = get_property(deref(rs_), "Fields");
     Value item = call_method(deref(to_object(fields)), "Item", {Value(field)});
     return get_property(deref(to_object(item)), "Value");
   }
 
+  // Room for `n` more rows in a list that is about to be filled.
+  static void reserve(ado::Recordset& list, int32_t n) {
+    if (n > 0) list.reserve_rows(n);
+  }
+
  private:
+  // The field names are the literals of this file: each is looked up once per query.
+  int32_t index(std::string_view field) {
+    for (const auto& [name, i] : indexes_)
+      if (name == field.data()) return i;
+    int32_t i = typed_->index_of(field);
+    indexes_.emplace_back(field.data(), i);
+    return i;
+  }
+
   ObjectRef rs_;
   ado::Recordset* typed_;
+  std::vector<std::pair<const char*, int32_t>> indexes_;
 };
 
 // Format(n, "0000"): at least four digits, zero-padded.
@@ -164,6 +185,9 @@ void CLSCG_LOOKUP::EserciziContabili(ObjectRef& Connessione, const Value& Codice
   }
 
   detail::step([&] { rows.move_first(); });
+  detail::step([&] {
+    if (list) ResultRows::reserve(*list, rows.count());
+  });
   int16_t anno = 0, progressivo = 0;
   for (;;) {
     bool at_end = true;
@@ -177,12 +201,12 @@ void CLSCG_LOOKUP::EserciziContabili(ObjectRef& Connessione, const Value& Codice
       append_year(eser, anno);
       eser += '/';
       append_number(eser, progressivo);
-      rs.set_value("ESER", Value(std::move(eser)));
+      rs.set_value(kEser, Value(std::move(eser)));
     });
-    on_list([&](ado::Recordset& rs) { rs.set_value("DATAIN", rows.value("CG19_DATAAPE")); });
-    on_list([&](ado::Recordset& rs) { rs.set_value("DATAFI", rows.value("CG19_DATACHIU")); });
-    for (const FlagColumn& f : kFlags)
-      on_list([&](ado::Recordset& rs) { rs.set_value(f.field, rows.value(f.column)); });
+    on_list([&](ado::Recordset& rs) { rs.set_value(kDataIn, rows.value("CG19_DATAAPE")); });
+    on_list([&](ado::Recordset& rs) { rs.set_value(kDataFi, rows.value("CG19_DATACHIU")); });
+    for (int32_t i = 0; i < static_cast<int32_t>(std::size(kFlags)); ++i)
+      on_list([&](ado::Recordset& rs) { rs.set_value(kFirstFlag + i, rows.value(kFlags[i].column)); });
     on_list([](ado::Recordset& rs) { rs.Update(); });
     if (!detail::step([&] { rows.move_next(); })) break;
   }

@@ -270,6 +270,10 @@ void Recordset::AddNew() {
   editing_ = true;
 }
 
+void Recordset::reserve_rows(int64_t rows) {
+  if (rows > 0) cells_.reserve(cells_.size() + static_cast<size_t>(rows) * fields_.size());
+}
+
 void Recordset::Update() {
   require_updatable();
   if (editing_) require_current();

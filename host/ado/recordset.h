@@ -120,12 +120,16 @@ class Recordset final : public Object {
   // Assigns a field of the current row, converted to the field's type.
   void set_value(std::string_view field, const Value& v);
   void set_value(int32_t index, const Value& v);
+  // Makes room for `rows` more rows (no change to the recordset's state).
+  void reserve_rows(int64_t rows);
   void append_field(FieldInfo info);
 
   int32_t field_count() const noexcept { return static_cast<int32_t>(fields_.size()); }
   const FieldInfo& field(int32_t index) const;
   // Index of a field by name (ignoring ASCII case), or -1.
   int32_t find_field(std::string_view name) const noexcept;
+  // The position of a field; raises when there is none of that name.
+  int32_t index_of(std::string_view field) const;
   int64_t row_count() const noexcept { return rows_; }
   const Value& cell(int64_t row, int32_t index) const;
   // Zero-based current row, or -1 at BOF or EOF.
@@ -139,7 +143,6 @@ class Recordset final : public Object {
   void require_open() const;
   void require_current() const;
   void require_updatable() const;
-  int32_t index_of(std::string_view field) const;
 
   std::vector<FieldInfo> fields_;
   std::vector<Value> cells_;  // row-major
