@@ -35,7 +35,7 @@ const ClassInfo& CLSCG_DECODE::static_class_info() {
           method<&C::Valute>("Valute", {req("CodiceValuta"), opt("TextEditSigla", Value::nothing()), opt("TextEditDescr", Value::nothing())}),
           method<&C::AttivitàISTAT>("AttivitàISTAT", {req("TextEdit"), req("CodiceISTAT")}),
           method<&C::ContiCliFor>("ContiCliFor", {req("TextEdit"), req("Ditta"), req("TipoCF"), req("CodiceCF")}),
-          // method<&C::ClienteFornitore>("ClienteFornitore", {req("DittaCF"), req("TipoCF"), req("CliFor"), opt("DataValidità"), opt("StringaDiConnessione", Value("")), opt("TextEdit", Value::nothing())}),
+          method<&C::ClienteFornitore>("ClienteFornitore", {req("DittaCF"), req("TipoCF"), req("CliFor"), opt("DataValidità"), opt("StringaDiConnessione", Value("")), opt("TextEdit", Value::nothing())}),
           method<&C::RiclassificazionePdC>("RiclassificazionePdC", {req("TextEdit"), req("Codice")}),
           method<&C::GruppoCespiti>("GruppoCespiti", {req("TextEdit"), req("Gruppo")}),
           method<&C::SpecieCespiti>("SpecieCespiti", {req("TextEdit"), req("Gruppo"), req("Specie")}),

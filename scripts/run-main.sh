@@ -6,8 +6,4 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$(nproc)"
-if [ -x demo/run-demo.sh ] || [ -f demo/run-demo.sh ]; then
-  bash demo/run-demo.sh build
-else
-  build/bin/lemald run tests/scripts/example.json
-fi
+bash demo/run-demo.sh build

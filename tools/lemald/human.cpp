@@ -96,7 +96,14 @@ int print_lookup(const LookupOptions& o, std::ostream& out, std::ostream& err) {
   Value sql = lema::get_property(*lk, "StringaSQL");
   std::string text = sql.is_string() ? std::string(sql.as_string()) : shown(sql);
   out << (o.raw ? text : readable(text)) << "\n";
-  if (!o.db.empty()) print_recordset(lema::get_property(*lk, "LookupRecordset"), out);
+  if (!o.db.empty()) {
+    // The lookup's own rows when it read them, otherwise the rows of its statement.
+    Value rs = lema::get_property(*lk, "LookupRecordset");
+    if (rs.is_object() && !rs.as_object() && sql.is_string() && !sql.as_string().empty())
+      rs = lema::call_method(*connection, "Execute", {sql});
+    out << "Rows:\n";
+    print_recordset(rs, out, cols);
+  }
   return 0;
 }
 

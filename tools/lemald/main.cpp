@@ -2,12 +2,14 @@
 //   lemald run [FILE]
 //   lemald lookup METHOD [ARG...] [--set PROP=VALUE]... [--language L] [--company C] [--raw]
 //   lemald members CLASS
+//   lemald sql URL [FILE]
 #include <CLI/CLI.hpp>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <sstream>
 
+#include "tools/lemald/connection_step.h"
 #include "tools/lemald/human.h"
 #include "tools/lemald/script.h"
 
@@ -33,6 +35,11 @@ int main(int argc, char** argv) {
   auto* members = app.add_subcommand("members", "list a class's members in slot order");
   members->add_option("class", cls, "class name")->required();
 
+  std::string sql_url, sql_file = "-";
+  auto* sql = app.add_subcommand("sql", "run the statements of a SQL script (FILE, or standard input) on a database");
+  sql->add_option("url", sql_url, "connection string, e.g. sqlite3://db=demo.db")->required();
+  sql->add_option("file", sql_file, "script file, or - for standard input");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -56,6 +63,22 @@ int main(int argc, char** argv) {
     }
     if (*lookup) return lemald::print_lookup(lk, std::cout, std::cerr);
     if (*members) return lemald::print_members(cls, std::cout, std::cerr);
+    if (*sql) {
+      std::string text;
+      if (sql_file == "-") {
+        text.assign(std::istreambuf_iterator<char>(std::cin), {});
+      } else {
+        std::ifstream in(sql_file, std::ios::binary);
+        if (!in) {
+          std::cerr << "lemald: cannot read " << sql_file << "\n";
+          return 2;
+        }
+        text.assign(std::istreambuf_iterator<char>(in), {});
+      }
+      lema::ObjectRef connection = lemald::open_connection(sql_url, {});
+      lemald::run_sql_script(*connection, text, std::cout);
+      return 0;
+    }
   } catch (const std::exception& e) {
     std::cerr << "lemald: " << e.what() << "\n";
     return 1;

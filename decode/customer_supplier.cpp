@@ -1,0 +1,72 @@
+// Customer/supplier decode: the registry name of an account valid at a date, read over the
+// instance's own connection when the caller gives a connection string.
+#include "common/error.h"
+#include "common/sql.h"
+#include "common/text.h"
+#include "decode/clscg_decode.h"
+#include "host/ado/connection.h"
+#include "host/ado/recordset.h"
+#include "host/clock.h"
+
+namespace lema {
+
+Value CLSCG_DECODE::ClienteFornitore(const Value& DittaCF, const Value& TipoCF, const Value& CliFor,
+                                     const Value& DataValidità,
+                                     const std::string& StringaDiConnessione,
+                                     const ObjectRef& TextEdit) noexcept {
+  Value result = Value::literal("");
+  detail::step([&] {
+    if (!TextEdit) return;
+    Array table = Array::matrix(1, 2);
+    table.at(0, 0) = Value(TextEdit);
+    table.at(0, 1) = Value::literal("CG16_RAGSOANAG");
+    ColonneDiDecodifica_ = Value(std::move(table));
+  });
+  Value data = DataValidità;
+  detail::step([&] {
+    if (data.is_missing()) data = Value(host::today());
+  });
+  detail::step([&] {
+    SqlText sql(400);
+    sql << " SELECT  CG16_RAGSOANAG"
+        << " FROM    VCG16_ANAGRALLADATA WITH(NOLOCK)"
+        << " WHERE   CG44_DITTA_CG18 = ";
+    sql.or_default(DittaCF, "0") << "     AND CG44_TIPOCF = ";
+    sql.or_default(TipoCF, "0") << "     AND CG44_CLIFOR = ";
+    sql.or_default(CliFor, "0") << "     AND '" << DataPerSQL(data)
+                                << "' BETWEEN ISNULL(DATAINIZIOVALIDITA, '" << DataPerSQL(data)
+                                << "') AND ISNULL(DATAFINEVALIDITA, '" << DataPerSQL(data) << "')";
+    StringaSQL_ = sql.value();
+  });
+  bool run = false;
+  detail::step([&] { run = is_given(Value(StringaDiConnessione)); });
+  if (run) {
+    detail::step([&] { ApriConnessione(StringaDiConnessione); });
+    Ref<ado::Recordset> rs;
+    detail::step([&] {
+      auto* connection = dynamic_cast<ado::Connection*>(connection_.get());
+      if (!connection) raise(ErrorCode::ObjectVariableNotSet, "Object variable not set");
+      rs = connection->Execute(to_string_param(StringaSQL_), nullptr, ado::adCmdText);
+    });
+    detail::step([&] {
+      if (!rs) raise(ErrorCode::ObjectVariableNotSet, "Object variable not set");
+      if (!rs->IsEOF()) result = rs->value("CG16_RAGSOANAG");
+    });
+    rs.reset();
+  }
+  return result;
+}
+
+// Opens the instance's connection on first need. A connection that exists is used as it
+// is, whatever string comes later, even when its Open failed.
+void CLSCG_DECODE::ApriConnessione(const std::string& connection_string) {
+  if (connection_) return;
+  auto connection = make_object<ado::Connection>();
+  connection_ = ObjectRef(connection);
+  connection->CursorLocation = ado::adUseClient;
+  connection->SetConnectionString(connection_string);
+  connection->Open(Value::missing(), Value::literal(""), Value::literal(""),
+                   ado::adOptionUnspecified);
+}
+
+}  // namespace lema

@@ -1,0 +1,37 @@
+// The database side of the data-access layer: one session per open Connection. The SOCI
+// part lives in backend.cpp only.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/value.h"
+#include "host/ado/recordset.h"
+
+namespace lema::ado::detail {
+
+// What one command gave back: columns and rows when it returns a result set.
+struct Result {
+  bool has_rows = false;
+  std::vector<FieldInfo> fields;
+  std::vector<Value> cells;  // row-major
+  int64_t rows = 0;
+  int64_t affected = -1;  // rows changed by a command that returns no result set
+};
+
+class Session {
+ public:
+  virtual ~Session() = default;
+  // Raises Error(DataAccess) with the database's message when the command fails.
+  virtual Result execute(std::string_view command) = 0;
+};
+
+// Opens a session on a connection string (see connection.h). Raises Error(DataAccess)
+// when the string is not understood or the database cannot be opened.
+std::unique_ptr<Session> open_session(std::string_view connection_string, std::string_view user,
+                                      std::string_view password);
+
+}  // namespace lema::ado::detail
