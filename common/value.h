@@ -80,7 +80,7 @@ class Array {
   int32_t lbound(size_t dim) const;
   int32_t ubound(size_t dim) const;
   const std::vector<Bound>& bounds() const noexcept { return bounds_; }
-  size_t size() const noexcept { return items_.size(); }
+  size_t size() const noexcept;  // defined after Value (complete only there)
 
   Value& at(int32_t i);
   const Value& at(int32_t i) const;
@@ -167,5 +167,7 @@ class Value {
                                std::string, Static, Date, bool, ObjectRef, std::shared_ptr<Array>>;
   Storage v_;
 };
+
+inline size_t Array::size() const noexcept { return items_.size(); }
 
 }  // namespace lema
