@@ -21,7 +21,9 @@ passed=0
 failed=0
 for script in tests/scripts/*.json tests/guard_scripts/*.json; do
   log=$(mktemp)
-  if valgrind --quiet --leak-check=full --errors-for-leak-kinds=definite --error-exitcode=99 \
+  guard=0
+  [[ $script == */guard_scripts/* ]] && guard=1  # those run with the value guard on
+  if LEMA_VALUE_GUARD=$guard valgrind --quiet --leak-check=full --errors-for-leak-kinds=definite --error-exitcode=99 \
       --log-file="$log" "$build/bin/lemald" run "$script" >/dev/null; then
     passed=$((passed + 1))
   else
