@@ -196,51 +196,62 @@ std::string Date::to_text() const {
 }
 
 // ---- Array -----------------------------------------------------------------------------
-Array::Array(std::vector<Bound> bounds) : bounds_(std::move(bounds)) {
-  size_t n = bounds_.empty() ? 0 : 1;
-  for (const Bound& b : bounds_) {
+Array::Array(std::initializer_list<Bound> bounds) {
+  init(std::span<const Bound>(bounds.begin(), bounds.size()));
+}
+
+Array::Array(const std::vector<Bound>& bounds) { init(bounds); }
+
+void Array::init(std::span<const Bound> bounds) {
+  size_t n = bounds.empty() ? 0 : 1;
+  for (const Bound& b : bounds) {
     if (b.count < 0) raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
     n *= static_cast<size_t>(b.count);
   }
+  rank_ = bounds.size();
+  if (rank_ <= kInline) std::copy(bounds.begin(), bounds.end(), inline_.begin());
+  else more_.assign(bounds.begin(), bounds.end());
   items_.resize(n);
 }
 
 Array Array::matrix(int32_t rows, int32_t cols) { return Array({{0, rows}, {0, cols}}); }
 
 int32_t Array::lbound(size_t dim) const {
-  if (dim >= bounds_.size()) raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
-  return bounds_[dim].lower;
+  if (dim >= rank_) raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
+  return bounds()[dim].lower;
 }
 int32_t Array::ubound(size_t dim) const {
-  if (dim >= bounds_.size()) raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
-  return bounds_[dim].lower + bounds_[dim].count - 1;
+  if (dim >= rank_) raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
+  return bounds()[dim].lower + bounds()[dim].count - 1;
 }
 
 size_t Array::offset(int32_t i, int32_t j) const {
-  if (bounds_.size() != 2) raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
-  int64_t a = int64_t{i} - bounds_[0].lower, b = int64_t{j} - bounds_[1].lower;
-  if (a < 0 || a >= bounds_[0].count || b < 0 || b >= bounds_[1].count)
+  if (rank_ != 2) raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
+  const Bound& r = inline_[0];
+  const Bound& c = inline_[1];
+  int64_t a = int64_t{i} - r.lower, b = int64_t{j} - c.lower;
+  if (a < 0 || a >= r.count || b < 0 || b >= c.count)
     raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
-  return static_cast<size_t>(a * bounds_[1].count + b);
+  return static_cast<size_t>(a * c.count + b);
 }
 
 Value& Array::at(int32_t i) {
   return const_cast<Value&>(std::as_const(*this).at(i));
 }
 const Value& Array::at(int32_t i) const {
-  if (bounds_.size() != 1) raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
-  int64_t a = int64_t{i} - bounds_[0].lower;
-  if (a < 0 || a >= bounds_[0].count) raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
+  if (rank_ != 1) raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
+  int64_t a = int64_t{i} - inline_[0].lower;
+  if (a < 0 || a >= inline_[0].count) raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
   return items_[static_cast<size_t>(a)];
 }
 Value& Array::at(int32_t i, int32_t j) { return items_[offset(i, j)]; }
 const Value& Array::at(int32_t i, int32_t j) const { return items_[offset(i, j)]; }
 
 bool operator==(const Array& a, const Array& b) {
-  if (a.bounds_.size() != b.bounds_.size()) return false;
-  for (size_t i = 0; i < a.bounds_.size(); ++i)
-    if (a.bounds_[i].lower != b.bounds_[i].lower || a.bounds_[i].count != b.bounds_[i].count)
-      return false;
+  if (a.rank_ != b.rank_) return false;
+  auto ab = a.bounds(), bb = b.bounds();
+  for (size_t i = 0; i < a.rank_; ++i)
+    if (ab[i].lower != bb[i].lower || ab[i].count != bb[i].count) return false;
   return a.items_ == b.items_;
 }
 

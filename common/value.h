@@ -1,10 +1,12 @@
 // Value: the dynamically typed value exchanged with the host.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -72,14 +74,17 @@ class Array {
     int32_t count = 0;
   };
   Array() = default;
-  explicit Array(std::vector<Bound> bounds);
+  Array(std::initializer_list<Bound> bounds);
+  explicit Array(const std::vector<Bound>& bounds);
   // (0 To rows-1, 0 To cols-1)
   static Array matrix(int32_t rows, int32_t cols);
 
-  size_t rank() const noexcept { return bounds_.size(); }
+  size_t rank() const noexcept { return rank_; }
   int32_t lbound(size_t dim) const;
   int32_t ubound(size_t dim) const;
-  const std::vector<Bound>& bounds() const noexcept { return bounds_; }
+  std::span<const Bound> bounds() const noexcept {
+    return {rank_ <= kInline ? inline_.data() : more_.data(), rank_};
+  }
   size_t size() const noexcept;  // defined after Value (complete only there)
 
   Value& at(int32_t i);
@@ -94,7 +99,12 @@ class Array {
 
  private:
   size_t offset(int32_t i, int32_t j) const;
-  std::vector<Bound> bounds_;
+  void init(std::span<const Bound> bounds);
+  // Bounds of up to two dimensions are kept inline (no allocation for them).
+  static constexpr size_t kInline = 2;
+  std::array<Bound, kInline> inline_{};
+  std::vector<Bound> more_;
+  size_t rank_ = 0;
   std::vector<Value> items_;
 };
 

@@ -152,4 +152,22 @@ void translate_or_keep(const ObjectRef& host, std::string_view text, std::string
   }
 }
 
+TextTranslator::TextTranslator(const ObjectRef& host) noexcept
+    : host_(host), typed_(dynamic_cast<HostFramework*>(host.get())) {}
+
+void TextTranslator::operator()(std::string& out, std::string_view text) const {
+  if (!typed_) {
+    translate_or_keep(host_, text, out);
+    return;
+  }
+  const size_t mark = out.size();
+  try {
+    typed_->Translate(text, out);
+  } catch (...) {
+    lema::detail::note_swallowed();
+    out.resize(mark);
+    out.append(text);
+  }
+}
+
 }  // namespace lema::host

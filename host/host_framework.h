@@ -39,4 +39,15 @@ std::string language_or_default(const ObjectRef& host, std::string_view def);
 Value company_or_empty(const ObjectRef& host);
 void translate_or_keep(const ObjectRef& host, std::string_view text, std::string& out);
 
+// translate_or_keep for many texts in a row: the kind of host is found once.
+class TextTranslator {
+ public:
+  explicit TextTranslator(const ObjectRef& host) noexcept;
+  void operator()(std::string& out, std::string_view text) const;
+
+ private:
+  const ObjectRef& host_;
+  HostFramework* typed_;
+};
+
 }  // namespace lema::host

@@ -9,6 +9,7 @@
 #include "common/text.h"
 #include "lookup/clscg_lookup.h"
 #include "lookup/detail/headings.h"
+#include "lookup/detail/translated_run.h"
 
 namespace lema {
 namespace {
@@ -105,11 +106,10 @@ constexpr YesNoFlag kYesNoFlags[] = {
     {" CASE CS04_FLGMAGGUSO WHEN 1 THEN '", "' END AS WK_FLGMAGGUSO,"},
 };
 
-// The select part the three register lookups share, up to the company filter and its
-// value; `rate2` is the method's own text for depreciation-rate type 2.
+// The select part the three register lookups share, up to the company filter;
+// `rate2` is the method's own text for depreciation-rate type 2.
 template <class Translate>
-void append_asset_select(SqlText& sql, std::string_view rate2, const Value& Ditta,
-                         Translate&& translate) {
+void append_asset_select(SqlText& sql, std::string_view rate2, Translate&& translate) {
   TranslatedText<Translate> s(sql, translate);
   // Columns of the register.
   s << "SELECT"
@@ -218,7 +218,6 @@ void append_asset_select(SqlText& sql, std::string_view rate2, const Value& Ditt
     << " CS04_MATRICOLA, CS04_NOTE"
        " FROM CS04_ANAGCESPITE WITH (NOLOCK) "
        " WHERE CS04_DITTA_CG18 = ";
-  sql << Ditta;
 }
 
 // The site filter, when a site code is set.
@@ -230,14 +229,16 @@ void append_site(SqlText& sql, const Value& CodiceSede) {
 
 void CLSCG_LOOKUP::Cespiti(const Value& Ditta, const Value& CampoOrdinamento) noexcept {
   const Value& order = ordering(CampoOrdinamento, default_order());
-  auto translate = [this](std::string& out, std::string_view text) { Traduci(out, text); };
   // Parent mode with the parent itself listed: fixed parent-first ordering, own identifier.
   bool parent_first = false;
   detail::step([&] { parent_first = CodCespPadreCompreso && is_given(CodCespPadre); });
   detail::step([&] { ColonneLookup_ = asset_columns(); });
   detail::step([&] {
     SqlText sql(kStatementSize);
-    append_asset_select(sql, "antincipata", Ditta, translate);
+    static const detail::TranslatedRun kSelect(
+        [](SqlText& s, auto& t) { append_asset_select(s, "antincipata", t); });
+    kSelect.append(sql.str(), ActiveInterface);
+    sql << Ditta;
     append_site(sql, CodiceSede);
     // Parent mode: the components grouped under the parent, the parent itself only when
     // it is to be included.
@@ -261,11 +262,13 @@ void CLSCG_LOOKUP::CespitiDitta(const Value& Ditta, const Value& Gruppo, const V
                                 const Value& SottoSpecieCespiti,
                                 const Value& CampoOrdinamento) noexcept {
   const Value& order = ordering(CampoOrdinamento, default_order());
-  auto translate = [this](std::string& out, std::string_view text) { Traduci(out, text); };
   detail::step([&] { ColonneLookup_ = asset_columns(); });
   detail::step([&] {
     SqlText sql(kStatementSize);
-    append_asset_select(sql, "antincip.", Ditta, translate);
+    static const detail::TranslatedRun kSelect(
+        [](SqlText& s, auto& t) { append_asset_select(s, "antincip.", t); });
+    kSelect.append(sql.str(), ActiveInterface);
+    sql << Ditta;
     sql << " AND CS04_GRUPPO_CG14 = ";
     sql.or_default(Gruppo, "0");
     sql << " AND CS04_SPECIE_CG14 = '" << quoted(Specie, "") << "'";
@@ -289,11 +292,13 @@ void CLSCG_LOOKUP::CespitiPerContoContabile(const Value& Ditta, const Value& Cod
                                             const Value& Conto,
                                             const Value& CampoOrdinamento) noexcept {
   const Value& order = ordering(CampoOrdinamento, default_order());
-  auto translate = [this](std::string& out, std::string_view text) { Traduci(out, text); };
   detail::step([&] { ColonneLookup_ = asset_columns(); });
   detail::step([&] {
     SqlText sql(kStatementSize);
-    append_asset_select(sql, "anticip.", Ditta, translate);
+    static const detail::TranslatedRun kSelect(
+        [](SqlText& s, auto& t) { append_asset_select(s, "anticip.", t); });
+    kSelect.append(sql.str(), ActiveInterface);
+    sql << Ditta;
     // Assets whose asset-account code has, in the chart, the ledger account as asset account.
     sql << " AND EXISTS (SELECT 1"
            "             FROM   CG22_CONTICESPITI WITH(NOLOCK)"

@@ -6,6 +6,7 @@
 #include "lookup/clscg_lookup.h"
 #include "lookup/detail/headings.h"
 #include "lookup/detail/statement_parts.h"
+#include "lookup/detail/translated_run.h"
 
 namespace lema {
 namespace {
@@ -113,10 +114,6 @@ void CLSCG_LOOKUP::AnagContribuente(const Value& CampoOrdinamento) noexcept {
   };
   static const Value kPerCodice = Value::literal("CG1F_CODICE");
   static const Value kPerAzienda = Value::literal("CG1F_DITTA_CG18 DESC, CG1F_CODICE");
-  auto T = [this](std::string_view word) {
-    return detail::Deferred{[this, word](std::string& out) { Traduci(out, word); }};
-  };
-
   detail::step([&] { ColonneLookup_ = kColumns.value(); });
 
   // The company counts as absent when missing, Empty or ""; a Null is present for the sort
@@ -126,55 +123,62 @@ void CLSCG_LOOKUP::AnagContribuente(const Value& CampoOrdinamento) noexcept {
   const Value& ordine = ordering(CampoOrdinamento, azienda_assente ? kPerCodice : kPerAzienda);
 
   detail::step([&] {
+    // Everything up to the company filter is fixed but for the translated words.
+    static const detail::TranslatedRun kSelect([](SqlText& sql, auto& tr) {
+      auto T = [&tr](std::string_view word) {
+        return detail::Deferred{[&tr, word](std::string& out) { tr(out, word); }};
+      };
+      sql << " SELECT"
+          << " CG1F_CODICE," << " CG1F_DITTA_CG18," << " CG1F_RAGSOC," << " CG1F_NOME,"
+          << " CG1F_INDIRIZZO,"
+          << " (CG1F_COMUNE_CG01 + ' - ' + RTRIM(CG1F_CAPRES) + ' ' + CG1F_CITTARES + ' ' + CG1F_PROVRES) AS COMUNE,"
+          << " CG1F_CODFISCALE,"
+          << " (CASE CG1F_SESSO WHEN 0 THEN '" << T("Maschio") << "' WHEN 1 THEN '" << T("Femmina")
+          << "' ELSE '' END) AS SESSO,"
+          << " CG1F_DATANASC,"
+          << " (SELECT  CG01_CODICE + ' - ' + RTRIM(CG01_CAP) + ' ' + CG01_DESCR + ' ' + CG01_PROV FROM CG01_ANAGCOMUNI WITH(NOLOCK) WHERE CG01_CODICE = CG1F_COMUNENASC_CG01) AS COMUNENASC,"
+          << " CG1F_RIFERIMENTO,"
+          << " (SELECT  RTRIM(CG08_CODICE) + ' - ' + CG08_DESCR FROM CG08_TABVALUTE WITH(NOLOCK) WHERE CG08_CODICE = CG1F_VALUTA_CG08) AS VALUTA,"
+          // The three signature modes are shown as written, without translation.
+          << " (CASE CG1F_INDFIRMA WHEN 0 THEN 'Stampa firma' WHEN 1 THEN 'Barra casella erede' WHEN 2 THEN 'Stampa ragione sociale su firma' ELSE '' END) AS TIPOFIRMA,"
+          << " CG1F_FIRMA,"
+          << " (CASE CG1F_FLGCOMPMANUALE WHEN 1 THEN '" << T("Si") << "' ELSE '' END) AS COMPMAN,"
+          << " (CASE CG1F_FLGNOANNOSOL WHEN 1 THEN '" << T("Si") << "' ELSE '' END) AS NOANNOSOL,"
+          << " (CASE CG1F_INDVERS WHEN 0 THEN '" << T("Banca") << "' WHEN 1 THEN '"
+          << T("Concessione")
+          << "' WHEN 2 THEN 'Remote banking' WHEN 3 THEN 'F24 On Line' ELSE '' END) AS TIPOVERS,"
+          << " (SELECT  CAST(CG03_CODICE AS NVARCHAR(4)) + ' - ' + CG03_DESCR FROM CG03_TABCONCESS WITH(NOLOCK) WHERE CG03_CODICE = CG1F_CODICE_CG03) AS CONCESSIONE,"
+          << " (SELECT  CAST(CG12_BANCA AS NVARCHAR(5)) + ' - ' + CG12_DESCR FROM CG12_BANCHE WITH(NOLOCK) WHERE CG12_BANCA = CG1F_CODABI_CG13) AS ABI,"
+          << " (SELECT  CAST(CG13_CODCAB AS NVARCHAR(5)) + ' - ' + CG13_DESCR FROM CG13_AGENZIE WITH(NOLOCK) WHERE CG13_BANCA_CG12 = CG1F_CODABI_CG13 AND CG13_CODCAB = CG1F_CODCAB_CG13) AS CAB,"
+          << kContoPredefinito << "0" << " AND CG7F_PREDEFINITO = 1) AS CONTCORR,"
+          << " CG1F_RAGSOCMIT," << " CG1F_CODFISCALEMIT," << " CG1F_INDIRIZZOMIT,"
+          << " (CG1F_COMUNEMIT_CG01 + ' - ' + RTRIM(CG1F_CAPRESMIT) + ' ' + CG1F_CITTARESMIT + ' ' + CG1F_PROVRESMIT) AS COMUNEMIT,"
+          << " (CASE CG1F_FLGPAGAMENTO WHEN 1 THEN '" << T("Si") << "' ELSE '' END) AS ADDEBITOMIT,"
+          << kContoPredefinito << "1" << " AND CG7F_PREDEFINITO = 1) AS CONTCORRMIT,"
+          << " (SELECT  CAST(CG12_BANCA AS NVARCHAR(5)) + ' - ' + CG12_DESCR FROM CG12_BANCHE WITH(NOLOCK) WHERE CG12_BANCA = CG1F_CODABIMIT_CG13) AS ABIMIT,"
+          << " (SELECT  CAST(CG13_CODCAB AS NVARCHAR(5)) + ' - ' + CG13_DESCR FROM CG13_AGENZIE WITH(NOLOCK) WHERE CG13_BANCA_CG12 = CG1F_CODABIMIT_CG13 AND CG13_CODCAB = CG1F_CODCABMIT_CG13) AS CABMIT,"
+          << " (CASE CG1F_FLGVEICOLATORE WHEN 1 THEN '" << T("Si")
+          << "' ELSE '' END) AS SOGVEICOLATORE,"
+          << " CG1F_CODSIAMIT," << " CG1F_RIFERIMENTOMIT,"
+          << " (CASE CG1F_INDDESTINATARIO WHEN 0 THEN '" << T("Contribuente") << "' WHEN 1 THEN '"
+          << T("Mittente") << "' ELSE '' END) AS DESTINATARIO,"
+          << " CG1F_PERCORSOINVIO," << " CG1F_PERCORSORICEV,";
+      for (const TitoloFirmatario& t : kTitoliFirmatario) sql << t.when << T(t.title) << "'";
+      sql << "                     ELSE '' END) AS TITOLOFIRM,"
+          << " CG1F_ENTCOGNOME," << " CG1F_ENTNOME," << " CG1F_ENTCODFISCALE,"
+          << " (CASE CG1F_ENTSESSO WHEN 0 THEN '" << T("Maschio") << "' WHEN 1 THEN '"
+          << T("Femmina") << "' ELSE '' END) AS SESSOFIRM,"
+          << " CG1F_ENTDATANASC,"
+          << " (SELECT  CG01_CODICE + ' - ' + RTRIM(CG01_CAP) + ' ' + CG01_DESCR + ' ' + CG01_PROV FROM CG01_ANAGCOMUNI WITH(NOLOCK) WHERE CG01_CODICE = CG1F_ENTCOMUNENASC_CG01) AS COMUNENASCFIRM,"
+          << " CG1F_ENTINDIRIZZORES,"
+          << " (CG1F_ENTCOMUNERES_CG01 + ' - ' + RTRIM(CG1F_ENTCAPRES) + ' ' + CG1F_ENTCITTARES + ' ' + CG1F_ENTPROVRES) AS COMUNEFIRM,"
+          << " (CASE CG1F_ENTFLGPAGAM WHEN 1 THEN '" << T("Si") << "' ELSE '' END) AS ADDEBITOFIRM,"
+          << kContoPredefinito << "2" << " AND CG7F_PREDEFINITO = 1) AS CONTCORRFIRM,"
+          << " CG1F_ENTPATHINVIO," << " CG1F_ENTPATHRICEZ"
+          << " FROM CG1F_ANAGCONTRIBUENTE WITH (NOLOCK)";
+    });
     SqlText sql(8192);
-    sql << " SELECT"
-        << " CG1F_CODICE," << " CG1F_DITTA_CG18," << " CG1F_RAGSOC," << " CG1F_NOME,"
-        << " CG1F_INDIRIZZO,"
-        << " (CG1F_COMUNE_CG01 + ' - ' + RTRIM(CG1F_CAPRES) + ' ' + CG1F_CITTARES + ' ' + CG1F_PROVRES) AS COMUNE,"
-        << " CG1F_CODFISCALE,"
-        << " (CASE CG1F_SESSO WHEN 0 THEN '" << T("Maschio") << "' WHEN 1 THEN '" << T("Femmina")
-        << "' ELSE '' END) AS SESSO,"
-        << " CG1F_DATANASC,"
-        << " (SELECT  CG01_CODICE + ' - ' + RTRIM(CG01_CAP) + ' ' + CG01_DESCR + ' ' + CG01_PROV FROM CG01_ANAGCOMUNI WITH(NOLOCK) WHERE CG01_CODICE = CG1F_COMUNENASC_CG01) AS COMUNENASC,"
-        << " CG1F_RIFERIMENTO,"
-        << " (SELECT  RTRIM(CG08_CODICE) + ' - ' + CG08_DESCR FROM CG08_TABVALUTE WITH(NOLOCK) WHERE CG08_CODICE = CG1F_VALUTA_CG08) AS VALUTA,"
-        // The three signature modes are shown as written, without translation.
-        << " (CASE CG1F_INDFIRMA WHEN 0 THEN 'Stampa firma' WHEN 1 THEN 'Barra casella erede' WHEN 2 THEN 'Stampa ragione sociale su firma' ELSE '' END) AS TIPOFIRMA,"
-        << " CG1F_FIRMA,"
-        << " (CASE CG1F_FLGCOMPMANUALE WHEN 1 THEN '" << T("Si") << "' ELSE '' END) AS COMPMAN,"
-        << " (CASE CG1F_FLGNOANNOSOL WHEN 1 THEN '" << T("Si") << "' ELSE '' END) AS NOANNOSOL,"
-        << " (CASE CG1F_INDVERS WHEN 0 THEN '" << T("Banca") << "' WHEN 1 THEN '"
-        << T("Concessione")
-        << "' WHEN 2 THEN 'Remote banking' WHEN 3 THEN 'F24 On Line' ELSE '' END) AS TIPOVERS,"
-        << " (SELECT  CAST(CG03_CODICE AS NVARCHAR(4)) + ' - ' + CG03_DESCR FROM CG03_TABCONCESS WITH(NOLOCK) WHERE CG03_CODICE = CG1F_CODICE_CG03) AS CONCESSIONE,"
-        << " (SELECT  CAST(CG12_BANCA AS NVARCHAR(5)) + ' - ' + CG12_DESCR FROM CG12_BANCHE WITH(NOLOCK) WHERE CG12_BANCA = CG1F_CODABI_CG13) AS ABI,"
-        << " (SELECT  CAST(CG13_CODCAB AS NVARCHAR(5)) + ' - ' + CG13_DESCR FROM CG13_AGENZIE WITH(NOLOCK) WHERE CG13_BANCA_CG12 = CG1F_CODABI_CG13 AND CG13_CODCAB = CG1F_CODCAB_CG13) AS CAB,"
-        << kContoPredefinito << "0" << " AND CG7F_PREDEFINITO = 1) AS CONTCORR,"
-        << " CG1F_RAGSOCMIT," << " CG1F_CODFISCALEMIT," << " CG1F_INDIRIZZOMIT,"
-        << " (CG1F_COMUNEMIT_CG01 + ' - ' + RTRIM(CG1F_CAPRESMIT) + ' ' + CG1F_CITTARESMIT + ' ' + CG1F_PROVRESMIT) AS COMUNEMIT,"
-        << " (CASE CG1F_FLGPAGAMENTO WHEN 1 THEN '" << T("Si") << "' ELSE '' END) AS ADDEBITOMIT,"
-        << kContoPredefinito << "1" << " AND CG7F_PREDEFINITO = 1) AS CONTCORRMIT,"
-        << " (SELECT  CAST(CG12_BANCA AS NVARCHAR(5)) + ' - ' + CG12_DESCR FROM CG12_BANCHE WITH(NOLOCK) WHERE CG12_BANCA = CG1F_CODABIMIT_CG13) AS ABIMIT,"
-        << " (SELECT  CAST(CG13_CODCAB AS NVARCHAR(5)) + ' - ' + CG13_DESCR FROM CG13_AGENZIE WITH(NOLOCK) WHERE CG13_BANCA_CG12 = CG1F_CODABIMIT_CG13 AND CG13_CODCAB = CG1F_CODCABMIT_CG13) AS CABMIT,"
-        << " (CASE CG1F_FLGVEICOLATORE WHEN 1 THEN '" << T("Si")
-        << "' ELSE '' END) AS SOGVEICOLATORE,"
-        << " CG1F_CODSIAMIT," << " CG1F_RIFERIMENTOMIT,"
-        << " (CASE CG1F_INDDESTINATARIO WHEN 0 THEN '" << T("Contribuente") << "' WHEN 1 THEN '"
-        << T("Mittente") << "' ELSE '' END) AS DESTINATARIO,"
-        << " CG1F_PERCORSOINVIO," << " CG1F_PERCORSORICEV,";
-    for (const TitoloFirmatario& t : kTitoliFirmatario) sql << t.when << T(t.title) << "'";
-    sql << "                     ELSE '' END) AS TITOLOFIRM,"
-        << " CG1F_ENTCOGNOME," << " CG1F_ENTNOME," << " CG1F_ENTCODFISCALE,"
-        << " (CASE CG1F_ENTSESSO WHEN 0 THEN '" << T("Maschio") << "' WHEN 1 THEN '"
-        << T("Femmina") << "' ELSE '' END) AS SESSOFIRM,"
-        << " CG1F_ENTDATANASC,"
-        << " (SELECT  CG01_CODICE + ' - ' + RTRIM(CG01_CAP) + ' ' + CG01_DESCR + ' ' + CG01_PROV FROM CG01_ANAGCOMUNI WITH(NOLOCK) WHERE CG01_CODICE = CG1F_ENTCOMUNENASC_CG01) AS COMUNENASCFIRM,"
-        << " CG1F_ENTINDIRIZZORES,"
-        << " (CG1F_ENTCOMUNERES_CG01 + ' - ' + RTRIM(CG1F_ENTCAPRES) + ' ' + CG1F_ENTCITTARES + ' ' + CG1F_ENTPROVRES) AS COMUNEFIRM,"
-        << " (CASE CG1F_ENTFLGPAGAM WHEN 1 THEN '" << T("Si") << "' ELSE '' END) AS ADDEBITOFIRM,"
-        << kContoPredefinito << "2" << " AND CG7F_PREDEFINITO = 1) AS CONTCORRFIRM,"
-        << " CG1F_ENTPATHINVIO," << " CG1F_ENTPATHRICEZ"
-        << " FROM CG1F_ANAGCONTRIBUENTE WITH (NOLOCK)";
+    kSelect.append(sql.str(), ActiveInterface);
     if (!azienda_assente && !CodAzienda.is_null()) {
       detail::clause_step(sql, [&] {
         sql << " WHERE    ISNULL(CG1F_DITTA_CG18," << CodAzienda << ") = " << CodAzienda;

@@ -12,6 +12,7 @@
 #include "common/text.h"
 #include "lookup/clscg_lookup.h"
 #include "lookup/detail/headings.h"
+#include "lookup/detail/translated_run.h"
 
 namespace lema {
 namespace {
@@ -156,11 +157,13 @@ void language_join(SqlText& sql, std::string_view lingua) {
 }
 
 // The VAT lists up to and including the language join.
-template <class Tr>
-void solo_iva_head(SqlText& sql, Tr& tr, std::string_view lingua) {
-  select_list(sql, tr, kSelectSoloIVA);
-  line_decode(sql, tr, "CG33_INDTIPOMOV", kTipoMovimento);
-  sql << LEMA_CR " FROM CG33_TABCAU WITH (NOLOCK)";
+void solo_iva_head(SqlText& sql, const ObjectRef& host, std::string_view lingua) {
+  static const detail::TranslatedRun kHead([](SqlText& s, auto& tr) {
+    select_list(s, tr, kSelectSoloIVA);
+    line_decode(s, tr, "CG33_INDTIPOMOV", kTipoMovimento);
+    s << LEMA_CR " FROM CG33_TABCAU WITH (NOLOCK)";
+  });
+  kHead.append(sql.str(), host);
   language_join(sql, lingua);
 }
 
@@ -178,7 +181,6 @@ const detail::HeadingTable& columns_solo_iva() {
 void CLSCG_LOOKUP::CausaliContabili() noexcept {
   const std::string lingua = host_language("ITA ");
   const Value ditta = host_company();
-  auto tr = [this](std::string& out, std::string_view text) { Traduci(out, text); };
   static const detail::HeadingTable kColumns{
       "Codice", "Descrizione", "Alias", "Tipo.reg.", "Caus.rif.", "Reg.marg.", "Cau.coll.",
       "Segno", "Comp. IVA", "Sub.forn.", "Ag.viag.", "Nr.doc.", "Cau.acc.",
@@ -195,21 +197,27 @@ void CLSCG_LOOKUP::CausaliContabili() noexcept {
       CampoOrdinamentoStringaSQL = Value::literal("CG33_CODICE");
   });
   detail::step([&] {
-    SqlText sql(6144);
-    select_list(sql, tr, kSelectCausali);
-    sql << " (SELECT CGD1_DESCR FROM FNCGD1_TIPOCAUSALE(CGD1_TIPOLOGIA, ";
-    sql.or_default(ditta, "0") << ")) AS CGD1_DESCR ";
-    line_decode(sql, tr, "CG33_INDTIPOMOV", kTipoMovimento);
-    line_decode(sql, tr, "CG33_INDGESTFATTPROFORMA", kFattureProforma);
-    line_decode(sql, tr, "CG33_INDSCADFATTPROFORMA", kScadenzeProforma);
-    sql << LEMA_CR "  , CG0Z_CATEGORIA " LEMA_CR "  , CG0L_14.CG0L_DESCRIZIONE AS CG0Z_DESCRIZIONE "
+    static const detail::TranslatedRun kSelect(
+        [](SqlText& s, auto& t) { select_list(s, t, kSelectCausali); });
+    static const detail::TranslatedRun kDecodesAndJoins([](SqlText& s, auto& t) {
+      line_decode(s, t, "CG33_INDTIPOMOV", kTipoMovimento);
+      line_decode(s, t, "CG33_INDGESTFATTPROFORMA", kFattureProforma);
+      line_decode(s, t, "CG33_INDSCADFATTPROFORMA", kScadenzeProforma);
+      s << LEMA_CR "  , CG0Z_CATEGORIA " LEMA_CR "  , CG0L_14.CG0L_DESCRIZIONE AS CG0Z_DESCRIZIONE "
            LEMA_CR " FROM CG33_TABCAU WITH (NOLOCK) "
            LEMA_CR " LEFT OUTER JOIN CGD1_TIPOCAUSALE WITH (NOLOCK)"
                    "              ON CGD1_ID = CG33_ID_CGD1"
            LEMA_CR " LEFT OUTER JOIN CG0Z_CATEGORIESTP WITH(NOLOCK)"
                    "              ON CG0Z_ID = CG33_ID_CG0Z"
            LEMA_CR " LEFT OUTER JOIN CG0L_DESLINGUA AS CG0L_05 WITH(NOLOCK)"
-                   "              ON CG0L_05.CG0L_CODLINGUA_MG52 = '" << quoted(lingua) << "'"
+                   "              ON CG0L_05.CG0L_CODLINGUA_MG52 = '";
+    });
+    SqlText sql(6144);
+    kSelect.append(sql.str(), ActiveInterface);
+    sql << " (SELECT CGD1_DESCR FROM FNCGD1_TIPOCAUSALE(CGD1_TIPOLOGIA, ";
+    sql.or_default(ditta, "0") << ")) AS CGD1_DESCR ";
+    kDecodesAndJoins.append(sql.str(), ActiveInterface);
+    sql << quoted(lingua) << "'"
                    "             AND CG0L_05.CG0L_PROVID = 5"
                    "             AND CG0L_05.CG0L_IDPROV = CG33_IDPROV"
            LEMA_CR " LEFT OUTER JOIN CG0L_DESLINGUA AS CG0L_14 WITH(NOLOCK)"
@@ -239,11 +247,10 @@ void CLSCG_LOOKUP::CausaliContabili() noexcept {
 
 void CLSCG_LOOKUP::CausaliContabiliSoloIVA() noexcept {
   const std::string lingua = host_language("ITA ");
-  auto tr = [this](std::string& out, std::string_view text) { Traduci(out, text); };
   detail::step([&] { ColonneLookup_ = columns_solo_iva().value(); });
   detail::step([&] {
     SqlText sql(4096);
-    solo_iva_head(sql, tr, lingua);
+    solo_iva_head(sql, ActiveInterface, lingua);
     sql << LEMA_CR " WHERE CG33_INDTIPOREG <> 0" LEMA_CR " ORDER BY CG33_CODICE";
     StringaSQL_ = sql.value();
   });
@@ -253,11 +260,10 @@ void CLSCG_LOOKUP::CausaliContabiliSoloIVA() noexcept {
 
 void CLSCG_LOOKUP::CausaliContabiliIVAAperturaPartiteAcconti() noexcept {
   const std::string lingua = host_language("ITA ");
-  auto tr = [this](std::string& out, std::string_view text) { Traduci(out, text); };
   detail::step([&] { ColonneLookup_ = columns_solo_iva().value(); });
   detail::step([&] {
     SqlText sql(4096);
-    solo_iva_head(sql, tr, lingua);
+    solo_iva_head(sql, ActiveInterface, lingua);
     sql << LEMA_CR " WHERE CG33_INDTIPOREG <> 0" " OR CG33_FLGACCONTO = 1 OR CG33_INDGESTEC = 1";
     if (IncludiCausaliConGestioneSezionali) sql << " OR CG33_FLGGESTSEZ = 1";
     sql << " ORDER BY CG33_CODICE";
@@ -269,7 +275,6 @@ void CLSCG_LOOKUP::CausaliContabiliIVAAperturaPartiteAcconti() noexcept {
 
 void CLSCG_LOOKUP::CausaliContabiliPerClassificazione() noexcept {
   const std::string lingua = host_language("ITA ");
-  auto tr = [this](std::string& out, std::string_view text) { Traduci(out, text); };
   static const detail::HeadingTable kColumns{
       "Codice", "Descrizione", "Alias", "Tipo.reg.", "Caus.IVA", "Reg.marg.", "Cau.coll.", "Segno",
       "Comp. IVA", "Sub.forn.", "Ag.viag.", "Nr.doc.", "Cau.acc.", "Causale per reg. effetti",
@@ -277,12 +282,15 @@ void CLSCG_LOOKUP::CausaliContabiliPerClassificazione() noexcept {
       "Op. monofase RSM", "Rich. dati assegni", "Tipo operazione"};
   detail::step([&] { ColonneLookup_ = kColumns.value(); });
   detail::step([&] {
-    SqlText sql(4096);
-    select_list(sql, tr, kSelectClassificazione);
-    line_decode(sql, tr, "CG33_INDTIPOMOV", kTipoMovimento);
-    sql << LEMA_CR " FROM CG33_TABCAU WITH (NOLOCK) "
+    static const detail::TranslatedRun kHead([](SqlText& s, auto& t) {
+      select_list(s, t, kSelectClassificazione);
+      line_decode(s, t, "CG33_INDTIPOMOV", kTipoMovimento);
+      s << LEMA_CR " FROM CG33_TABCAU WITH (NOLOCK) "
                    "     LEFT OUTER JOIN CGD1_TIPOCAUSALE WITH (NOLOCK)"
                    "         ON CGD1_ID = CG33_ID_CGD1";
+    });
+    SqlText sql(4096);
+    kHead.append(sql.str(), ActiveInterface);
     language_join(sql, lingua);
     sql << LEMA_CR;
     if (is_given(ClassificazioneCausale))
