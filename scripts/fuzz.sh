@@ -31,7 +31,7 @@ status=0
 ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 UBSAN_OPTIONS=print_stacktrace=1 \
   build-fuzz/lema_fuzz -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2560 \
   -print_final_stats=1 -artifact_prefix=build-fuzz/findings/ "$work" fuzz/corpus >"$work.log" 2>&1 || status=$?
-{ grep -v -E '^#[0-9]+[[:space:]]+(NEW|REDUCE|pulse)|^"|Uses: ' "$work.log" || true; } | tail -n 40
+{ grep -v -E '^#[0-9]+[[:space:]]+(NEW|REDUCE|pulse)|^"|Uses: |NEW_FUNC' "$work.log" || true; } | tail -n 40
 rm -f "$work.log"
 if ((status != 0)); then
   echo "fuzz: the target failed (exit $status); inputs in build-fuzz/findings/"
