@@ -1,6 +1,7 @@
 // The C interface: every entry point catches whatever the library raises and turns it into
 // an error number plus a per-thread text. Host classes and event sinks are C callbacks
 // wrapped in the library's own object and sink types.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -67,12 +68,15 @@ int guarded(F&& f, bool keep_error = false) noexcept {
 }
 
 Object& require(lema_object* h) {
-  if (!h) raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no object handle");
+  if (!h)
+    raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no object handle");
   return *object_of(h);
 }
 
 std::string_view require_name(const char* name, const char* what) {
-  if (!name) raise(ErrorCode::InvalidProcedureCall, std::string("Invalid procedure call or argument: no ") + what);
+  if (!name)
+    raise(ErrorCode::InvalidProcedureCall,
+          std::string("Invalid procedure call or argument: no ") + what);
   return name;
 }
 
@@ -113,14 +117,15 @@ class ForeignObject final : public Object {
 
   Value invoke(std::string_view member, InvokeKind kind, std::span<Value> args) override {
     if (!class_->callbacks.invoke)
-      raise(ErrorCode::NotSupported,
-            "Object doesn't support this property or method: " + class_->name + "." + std::string(member));
+      raise(ErrorCode::NotSupported, "Object doesn't support this property or method: " +
+                                         class_->name + "." + std::string(member));
     const std::string name(member);
     CArgs cargs(args);
     lema_value result{};
     reset_error();
-    const int rc = class_->callbacks.invoke(class_->data, state_, handle_of(this), name.c_str(),
-                                            static_cast<int>(kind), cargs.data(), cargs.size(), &result);
+    const int rc =
+        class_->callbacks.invoke(class_->data, state_, handle_of(this), name.c_str(),
+                                 static_cast<int>(kind), cargs.data(), cargs.size(), &result);
     Value out;
     try {
       cargs.write_back(args);
@@ -145,7 +150,8 @@ ObjectRef create_foreign(const std::shared_ptr<const ForeignClass>& cls) {
     reset_error();
     const int rc = cls->callbacks.create(cls->data, &state);
     if (rc != 0)
-      raise_callback_error(LEMA_E_CANNOT_CREATE, "ActiveX component can't create object: " + cls->name);
+      raise_callback_error(LEMA_E_CANNOT_CREATE,
+                           "ActiveX component can't create object: " + cls->name);
   }
   try {
     return ObjectRef(new ForeignObject(cls, state));
@@ -175,11 +181,17 @@ class CallbackSink final : public EventSink {
 
 EventSource& event_source(lema_object* h) {
   auto* src = dynamic_cast<EventSource*>(&require(h));
-  if (!src) raise(ErrorCode::NotSupported, "Object doesn't support this action: it raises no events");
+  if (!src)
+    raise(ErrorCode::NotSupported, "Object doesn't support this action: it raises no events");
   return *src;
 }
 
 // ---- member access ---------------------------------------------------------------------------
+static_assert(LEMA_GET == static_cast<int>(InvokeKind::Get) &&
+              LEMA_LET == static_cast<int>(InvokeKind::Let) &&
+              LEMA_SET == static_cast<int>(InvokeKind::Set) &&
+              LEMA_CALL == static_cast<int>(InvokeKind::Call));
+
 // Runs a member; with `write_back`, arguments the member changed are replaced in `args`.
 void invoke_member(lema_object* h, const char* name, int kind, lema_value* args, size_t nargs,
                    lema_value* result, bool write_back = true) {
@@ -187,8 +199,10 @@ void invoke_member(lema_object* h, const char* name, int kind, lema_value* args,
   Object& o = require(h);
   std::string_view member = require_name(name, "member name");
   if (kind < LEMA_GET || kind > LEMA_CALL)
-    raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: unknown access kind");
-  if (nargs && !args) raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no arguments");
+    raise(ErrorCode::InvalidProcedureCall,
+          "Invalid procedure call or argument: unknown access kind");
+  if (nargs && !args)
+    raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no arguments");
 
   std::vector<Value> values;
   values.reserve(nargs);
@@ -223,14 +237,17 @@ void invoke_member(lema_object* h, const char* name, int kind, lema_value* args,
 
 template <class F>
 int set_value(lema_value* v, F&& f) noexcept {
-  return guarded([&] {
-    if (!v) raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no value");
-    Value built = f();
-    lema_value out{};
-    to_c(built, out);
-    clear(*v);
-    *v = out;
-  }, true);
+  return guarded(
+      [&] {
+        if (!v)
+          raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no value");
+        Value built = f();
+        lema_value out{};
+        to_c(built, out);
+        clear(*v);
+        *v = out;
+      },
+      true);
 }
 
 }  // namespace
@@ -246,11 +263,14 @@ void lema_value_clear(lema_value* v) {
 }
 
 int lema_value_copy(lema_value* dst, const lema_value* src) {
-  return guarded([&] {
-    if (!dst || !src) raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no value");
-    Value v = from_c(*src);
-    to_c(v, *dst);
-  }, true);
+  return guarded(
+      [&] {
+        if (!dst || !src)
+          raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no value");
+        Value v = from_c(*src);
+        to_c(v, *dst);
+      },
+      true);
 }
 
 int lema_value_set_empty(lema_value* v) {
@@ -305,26 +325,39 @@ int lema_value_set_object(lema_value* v, lema_object* object) {
 int lema_value_set_array(lema_value* v, uint32_t rank, const lema_bound* bounds) {
   return set_value(v, [&] {
     if (rank > 2 || (rank && !bounds))
-      raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: arrays have 0 to 2 dimensions");
+      raise(ErrorCode::InvalidProcedureCall,
+            "Invalid procedure call or argument: arrays have 0 to 2 dimensions");
     std::vector<Array::Bound> b;
     for (uint32_t d = 0; d < rank; ++d) b.push_back(Array::Bound{bounds[d].lower, bounds[d].count});
     return Value(Array(std::move(b)));
   });
 }
 
-void lema_free(void* block) { std::free(block); }
+void lema_free(void* block) {
+  std::free(block);
+}
 
-const char* lema_last_error(void) { return t_error.text; }
-int lema_last_error_code(void) { return t_error.code; }
-void lema_set_error(int code, const char* text) { note_error(code, text ? text : ""); }
+const char* lema_last_error(void) {
+  return t_error.text;
+}
+int lema_last_error_code(void) {
+  return t_error.code;
+}
+void lema_set_error(int code, const char* text) {
+  note_error(code, text ? text : "");
+}
 
-const char* lema_version(void) { return LEMA_VERSION_TEXT; }
+const char* lema_version(void) {
+  return LEMA_VERSION_TEXT;
+}
 
 int lema_create(const char* class_name, lema_object** out) {
   if (out) *out = nullptr;
   return guarded([&] {
     std::string_view name = require_name(class_name, "class name");
-    if (!out) raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no place for the object");
+    if (!out)
+      raise(ErrorCode::InvalidProcedureCall,
+            "Invalid procedure call or argument: no place for the object");
     *out = handle_of(create_object(name).detach());
   });
 }
@@ -348,21 +381,24 @@ int lema_class_name(lema_object* object, lema_value* out) {
   if (out) *out = lema_value{};
   return guarded([&] {
     Object& o = require(object);
-    if (!out) raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no value");
+    if (!out)
+      raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no value");
     to_c(Value(o.class_info().prog_id()), *out);
   });
 }
 
 int lema_get(lema_object* object, const char* name, lema_value* result) {
   return guarded([&] {
-    if (!result) raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no value");
+    if (!result)
+      raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no value");
     invoke_member(object, name, LEMA_GET, nullptr, 0, result);
   });
 }
 
 int lema_let(lema_object* object, const char* name, const lema_value* value) {
   return guarded([&] {
-    if (!value) raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no value");
+    if (!value)
+      raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no value");
     lema_value copy = *value;  // a property assignment writes nothing back
     invoke_member(object, name, LEMA_LET, &copy, 1, nullptr, false);
   });
@@ -370,13 +406,15 @@ int lema_let(lema_object* object, const char* name, const lema_value* value) {
 
 int lema_set(lema_object* object, const char* name, const lema_value* value) {
   return guarded([&] {
-    if (!value) raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no value");
+    if (!value)
+      raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no value");
     lema_value copy = *value;
     invoke_member(object, name, LEMA_SET, &copy, 1, nullptr, false);
   });
 }
 
-int lema_call(lema_object* object, const char* name, lema_value* args, size_t nargs, lema_value* result) {
+int lema_call(lema_object* object, const char* name, lema_value* args, size_t nargs,
+              lema_value* result) {
   return guarded([&] { invoke_member(object, name, LEMA_CALL, args, nargs, result); });
 }
 
@@ -390,9 +428,13 @@ int lema_members(const char* class_name, lema_member** out, size_t* count) {
   if (count) *count = 0;
   return guarded([&] {
     std::string_view name = require_name(class_name, "class name");
-    if (!out || !count) raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no place for the list");
+    if (!out || !count)
+      raise(ErrorCode::InvalidProcedureCall,
+            "Invalid procedure call or argument: no place for the list");
     auto entry = Registry::global().find(name);
-    if (!entry) raise(ErrorCode::CannotCreateObject, "ActiveX component can't create object: " + std::string(name));
+    if (!entry)
+      raise(ErrorCode::CannotCreateObject,
+            "ActiveX component can't create object: " + std::string(name));
     const ClassInfo* info = entry->info;
     ObjectRef instance;  // a class without a fixed table shows the table of an instance
     if (!info) {
@@ -426,10 +468,12 @@ int lema_members(const char* class_name, lema_member** out, size_t* count) {
   });
 }
 
-int lema_register_class(const char* class_name, const lema_class_callbacks* callbacks, void* class_data) {
+int lema_register_class(const char* class_name, const lema_class_callbacks* callbacks,
+                        void* class_data) {
   return guarded([&] {
     std::string_view name = require_name(class_name, "class name");
-    if (!callbacks) raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no callbacks");
+    if (!callbacks)
+      raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no callbacks");
     auto cls = std::make_shared<const ForeignClass>(std::string(name), *callbacks, class_data);
     Registry::global().register_class(std::string(name), [cls] { return create_foreign(cls); });
   });
@@ -447,7 +491,8 @@ int lema_advise(lema_object* source, lema_event_callback callback, void* user, u
   if (cookie) *cookie = 0;
   return guarded([&] {
     EventSource& src = event_source(source);
-    if (!callback || !cookie) raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no callback");
+    if (!callback || !cookie)
+      raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no callback");
     *cookie = src.advise(std::make_shared<CallbackSink>(callback, user));
   });
 }

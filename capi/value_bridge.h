@@ -11,7 +11,9 @@
 namespace lema::capi {
 
 // A handle is the object's own address: the object carries its reference count.
-inline Object* object_of(lema_object* h) noexcept { return reinterpret_cast<Object*>(h); }
+inline Object* object_of(lema_object* h) noexcept {
+  return reinterpret_cast<Object*>(h);
+}
 inline lema_object* handle_of(const Object* o) noexcept {
   return reinterpret_cast<lema_object*>(const_cast<Object*>(o));
 }

@@ -17,9 +17,13 @@
 namespace lema {
 namespace {
 
-lema_object* handle(const ObjectRef& o) { return reinterpret_cast<lema_object*>(o.get()); }
+lema_object* handle(const ObjectRef& o) {
+  return reinterpret_cast<lema_object*>(o.get());
+}
 
-std::string text(const lema_value& v) { return std::string(v.u.text.data, v.u.text.length); }
+std::string text(const lema_value& v) {
+  return std::string(v.u.text.data, v.u.text.length);
+}
 
 // An object that raises an event with a by-reference Boolean and Long, as the connector does.
 class Raiser final : public Object, public EventSource {
@@ -32,8 +36,9 @@ class Raiser final : public Object, public EventSource {
     return Value();
   }
   const ClassInfo& class_info() const override {
-    static const ClassInfo info("Test.Raiser", {bind::method<&Raiser::Fire>(
-                                                   "Fire", {bind::req("Cancel"), bind::req("Program")})});
+    static const ClassInfo info(
+        "Test.Raiser",
+        {bind::method<&Raiser::Fire>("Fire", {bind::req("Cancel"), bind::req("Program")})});
     return info;
   }
 };
@@ -124,7 +129,9 @@ void host_release(void* data, void* state) {
   delete static_cast<int*>(state);
 }
 
-void host_drop(void* data) { ++static_cast<HostLog*>(data)->dropped; }
+void host_drop(void* data) {
+  ++static_cast<HostLog*>(data)->dropped;
+}
 
 class HostClassTest : public ::testing::Test {
  protected:

@@ -11,7 +11,8 @@
  *   (LEMA_E_* below): for example 438 for an unknown member, 429 for a class that cannot be
  *   created, 13 for a value that cannot be converted to a member's type. The number and a
  *   text are also kept per thread: lema_last_error_code() and lema_last_error(). Every
- *   function that returns an error number resets them on entry.
+ *   function that returns an error number, except the lema_value_* helpers, resets them on
+ *   entry.
  *
  * Objects
  *   A lema_object* is a counted reference to an object of the library (or to a host object
