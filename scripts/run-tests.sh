@@ -9,6 +9,8 @@ jobs=$(nproc)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure)
+# The installed package: headers, libraries, CMake and pkg-config files, example hosts.
+bash scripts/test-install.sh build
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DLEMA_SANITIZE=ON -DLEMA_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
