@@ -11,7 +11,12 @@ cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure)
 # The installed package: headers, libraries, CMake and pkg-config files, example hosts.
 bash scripts/test-install.sh build
+# No definite leak under valgrind over the lemald scripts.
+bash scripts/valgrind.sh build
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DLEMA_SANITIZE=ON -DLEMA_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure)
+
+# A short fuzzing run (clang's libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer).
+bash scripts/fuzz.sh 60
