@@ -21,7 +21,7 @@ bool same_name(std::string_view a, std::string_view b) {
 ObjectRef Registry::create(std::string_view prog_id) const {
   auto e = find(prog_id);
   if (!e || !e->factory)
-    raise(ErrorCode::CannotCreateObject, "ActiveX component can't create object: " + std::string(prog_id));
+    raise(ErrorCode::CannotCreateObject, "Cannot create an instance of " + std::string(prog_id));
   ObjectRef o;
   try {
     o = e->factory();
@@ -30,7 +30,7 @@ ObjectRef Registry::create(std::string_view prog_id) const {
   } catch (const std::exception& ex) {
     raise(ErrorCode::CannotCreateObject, std::string(prog_id) + ": " + ex.what());
   }
-  if (!o) raise(ErrorCode::CannotCreateObject, "ActiveX component can't create object: " + std::string(prog_id));
+  if (!o) raise(ErrorCode::CannotCreateObject, "Cannot create an instance of " + std::string(prog_id));
   return o;
 }
 

@@ -151,7 +151,7 @@ ObjectRef create_foreign(const std::shared_ptr<const ForeignClass>& cls) {
     const int rc = cls->callbacks.create(cls->data, &state);
     if (rc != 0)
       raise_callback_error(LEMA_E_CANNOT_CREATE,
-                           "ActiveX component can't create object: " + cls->name);
+                           "Cannot create an instance of " + cls->name);
   }
   try {
     return ObjectRef(new ForeignObject(cls, state));
@@ -434,7 +434,7 @@ int lema_members(const char* class_name, lema_member** out, size_t* count) {
     auto entry = Registry::global().find(name);
     if (!entry)
       raise(ErrorCode::CannotCreateObject,
-            "ActiveX component can't create object: " + std::string(name));
+            "Cannot create an instance of " + std::string(name));
     const ClassInfo* info = entry->info;
     ObjectRef instance;  // a class without a fixed table shows the table of an instance
     if (!info) {

@@ -249,7 +249,7 @@ StandInConfig& StandInBoard::config(std::string_view prog_id) {
 
 ObjectRef StandInBoard::create(std::string_view prog_id) {
   if (config(prog_id).absent)
-    raise(ErrorCode::CannotCreateObject, "ActiveX component can't create object: " + std::string(prog_id));
+    raise(ErrorCode::CannotCreateObject, "Cannot create an instance of " + std::string(prog_id));
   int n = ++counters_[std::string(prog_id)];
   std::string who = std::string(info_for(prog_id).prog_id() == "StandIn" ? prog_id : info_for(prog_id).prog_id()) +
                     "#" + std::to_string(n);
@@ -268,7 +268,7 @@ std::vector<std::unique_ptr<ScopedClass>> StandInBoard::install(Registry& reg) {
         name,
         [self, name]() -> ObjectRef {
           auto board = self.lock();
-          if (!board) raise(ErrorCode::CannotCreateObject, "ActiveX component can't create object: " + name);
+          if (!board) raise(ErrorCode::CannotCreateObject, "Cannot create an instance of " + name);
           return board->create(name);
         },
         reg));

@@ -264,7 +264,7 @@ class Run {
   json members_step(const json& step) {
     std::string cls = text_field(step, "class");
     auto entry = lema::Registry::global().find(cls);
-    if (!entry) return json{{"error", "ActiveX component can't create object: " + cls}};
+    if (!entry) return json{{"error", "Cannot create an instance of " + cls}};
     const lema::ClassInfo* info = entry->info;
     ObjectRef keep;
     try {
