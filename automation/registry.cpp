@@ -3,20 +3,9 @@
 #include <algorithm>
 
 #include "common/error.h"
+#include "common/text.h"
 
 namespace lema {
-namespace {
-bool same_name(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
-    if (x != y) return false;
-  }
-  return true;
-}
-}  // namespace
 
 ObjectRef Registry::create(std::string_view prog_id) const {
   auto e = find(prog_id);
@@ -36,7 +25,7 @@ ObjectRef Registry::create(std::string_view prog_id) const {
 
 void Registry::register_class(std::string prog_id, Factory factory, const ClassInfo* info) {
   for (Entry& e : entries_)
-    if (same_name(e.prog_id, prog_id)) {
+    if (iequals_ascii(e.prog_id, prog_id)) {
       e.factory = std::move(factory);
       e.info = info;
       return;
@@ -45,12 +34,12 @@ void Registry::register_class(std::string prog_id, Factory factory, const ClassI
 }
 
 bool Registry::unregister_class(std::string_view prog_id) {
-  return std::erase_if(entries_, [&](const Entry& e) { return same_name(e.prog_id, prog_id); }) > 0;
+  return std::erase_if(entries_, [&](const Entry& e) { return iequals_ascii(e.prog_id, prog_id); }) > 0;
 }
 
 std::optional<Registry::Entry> Registry::find(std::string_view prog_id) const {
   for (const Entry& e : entries_)
-    if (same_name(e.prog_id, prog_id)) return e;
+    if (iequals_ascii(e.prog_id, prog_id)) return e;
   return std::nullopt;
 }
 

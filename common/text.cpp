@@ -8,6 +8,17 @@
 
 namespace lema {
 
+bool iequals_ascii(std::string_view a, std::string_view b) noexcept {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
 std::string_view trim_blanks(std::string_view s) noexcept {
   size_t b = 0, e = s.size();
   while (b < e && s[b] == ' ') ++b;

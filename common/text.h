@@ -9,6 +9,9 @@
 
 namespace lema {
 
+// Names compared as the automation layer does: ASCII letters without regard to case.
+bool iequals_ascii(std::string_view a, std::string_view b) noexcept;
+
 // Blanks (character 32) removed at both ends.
 std::string_view trim_blanks(std::string_view s) noexcept;
 

@@ -11,16 +11,6 @@
 namespace lema::ado {
 namespace {
 
-bool same_name(std::string_view a, std::string_view b) noexcept {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
-    if (x != y) return false;
-  }
-  return true;
-}
 
 // Characters of a UTF-8 text (continuation bytes not counted).
 size_t char_count(std::string_view s) noexcept {
@@ -282,7 +272,7 @@ void Recordset::Update() {
 
 int32_t Recordset::find_field(std::string_view name) const noexcept {
   for (size_t i = 0; i < fields_.size(); ++i)
-    if (same_name(fields_[i].name, name)) return static_cast<int32_t>(i);
+    if (iequals_ascii(fields_[i].name, name)) return static_cast<int32_t>(i);
   return -1;
 }
 
