@@ -11,7 +11,6 @@
 namespace lema::ado {
 namespace {
 
-
 // Characters of a UTF-8 text (continuation bytes not counted).
 size_t char_count(std::string_view s) noexcept {
   size_t n = 0;
