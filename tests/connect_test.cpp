@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/document_query.h"
 #include "automation/class_info.h"
 #include "automation/events.h"
 #include "automation/registry.h"
@@ -439,31 +440,7 @@ class DocumentReferences : public Connector {
 
 TEST_F(DocumentReferences, RunsTheDocumentQueryOnTheConnection) {
   EXPECT_TRUE(cn->CallRiferimentiGraficiDocumento());
-  const std::string want =
-      " SELECT CO99.CO99_INDTIPOOP AS INDTIPOOP,"
-      "        ISNULL(CG33.CG33_INDGESTEC, CG33C.CG33_INDGESTEC) AS INDGESTEC,"
-      "        ( SELECT TOP 1 EF06_NUMREG_CO99"
-      "          FROM EF06_SCADSTO WITH (NOLOCK)"
-      "              LEFT OUTER JOIN CO99_MASTERDOC CO99_STORICO WITH (NOLOCK)"
-      "                  ON CO99_STORICO.CO99_DITTA_CG18 = CO99.CO99_DITTA_CG18"
-      "                  AND CO99_STORICO.CO99_NUMREG = EF06_NUMREG_CO99"
-      "          WHERE EF06_DITTA_CG18 = CO99.CO99_DITTA_CG18"
-      "          AND EF06_NUMREGMOV_CO99 = CO99.CO99_NUMREG"
-      "          AND CO99_STORICO.CO99_INDTIPOOP = 1"
-      "          ORDER BY EF06_NUMREG_CO99"
-      "        ) AS NUMREG_ORIG"
-      " FROM CO99_MASTERDOC CO99 WITH (NOLOCK)"
-      "     LEFT OUTER JOIN CG41_PRIMANOTA CG41 WITH (NOLOCK)"
-      "         ON CG41.CG41_DITTA_CG18 = CO99.CO99_DITTA_CG18"
-      "         AND CG41.CG41_NUMREG = CO99.CO99_NUMREG"
-      "     LEFT OUTER JOIN CG41C_PRIMANOTA CG41C WITH (NOLOCK)"
-      "         ON CG41C.CG41_DITTA_CG18 = CO99.CO99_DITTA_CG18"
-      "         AND CG41C.CG41_NUMREG = CO99.CO99_NUMREG"
-      "     LEFT OUTER JOIN CG33_TABCAU CG33 WITH (NOLOCK)"
-      "         ON CG33.CG33_CODICE = CG41.CG41_CODICE_CG33"
-      "     LEFT OUTER JOIN CG33_TABCAU CG33C WITH (NOLOCK)"
-      "         ON CG33C.CG33_CODICE = CG41C.CG41_CODICE_CG33"
-      " WHERE CO99.CO99_DITTA_CG18 = 12 AND CO99.CO99_NUMREG = '2024/000123'";
+  const std::string want = test_data::document_query("12", "2024/000123");
   EXPECT_EQ(db->executed, (std::vector<std::string>{want}));
   EXPECT_TRUE(take().empty());  // no row: nothing opened, and no sibling either
   cn->CodiceAzienda = -4;

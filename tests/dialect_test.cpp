@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "support/document_query.h"
 #include "common/error.h"
 #include "common/text.h"
 #include "decode/clscg_decode.h"
@@ -16,33 +17,8 @@
 namespace lema::ado {
 namespace {
 
-// The connector's document query (graphic references of a document) for company 1 and
-// registration "100".
-const std::string kDocumentQuery =
-    " SELECT CO99.CO99_INDTIPOOP AS INDTIPOOP,"
-    "        ISNULL(CG33.CG33_INDGESTEC, CG33C.CG33_INDGESTEC) AS INDGESTEC,"
-    "        ( SELECT TOP 1 EF06_NUMREG_CO99"
-    "          FROM EF06_SCADSTO WITH (NOLOCK)"
-    "              LEFT OUTER JOIN CO99_MASTERDOC CO99_STORICO WITH (NOLOCK)"
-    "                  ON CO99_STORICO.CO99_DITTA_CG18 = CO99.CO99_DITTA_CG18"
-    "                  AND CO99_STORICO.CO99_NUMREG = EF06_NUMREG_CO99"
-    "          WHERE EF06_DITTA_CG18 = CO99.CO99_DITTA_CG18"
-    "          AND EF06_NUMREGMOV_CO99 = CO99.CO99_NUMREG"
-    "          AND CO99_STORICO.CO99_INDTIPOOP = 1"
-    "          ORDER BY EF06_NUMREG_CO99"
-    "        ) AS NUMREG_ORIG"
-    " FROM CO99_MASTERDOC CO99 WITH (NOLOCK)"
-    "     LEFT OUTER JOIN CG41_PRIMANOTA CG41 WITH (NOLOCK)"
-    "         ON CG41.CG41_DITTA_CG18 = CO99.CO99_DITTA_CG18"
-    "         AND CG41.CG41_NUMREG = CO99.CO99_NUMREG"
-    "     LEFT OUTER JOIN CG41C_PRIMANOTA CG41C WITH (NOLOCK)"
-    "         ON CG41C.CG41_DITTA_CG18 = CO99.CO99_DITTA_CG18"
-    "         AND CG41C.CG41_NUMREG = CO99.CO99_NUMREG"
-    "     LEFT OUTER JOIN CG33_TABCAU CG33 WITH (NOLOCK)"
-    "         ON CG33.CG33_CODICE = CG41.CG41_CODICE_CG33"
-    "     LEFT OUTER JOIN CG33_TABCAU CG33C WITH (NOLOCK)"
-    "         ON CG33C.CG33_CODICE = CG41C.CG41_CODICE_CG33"
-    " WHERE CO99.CO99_DITTA_CG18 = 1 AND CO99.CO99_NUMREG = '100'";
+// The connector's document query for company 1 and registration "100".
+const std::string kDocumentQuery = test_data::document_query("1", "100");
 
 TEST(SqliteDialect, DocumentQuery) {
   EXPECT_EQ(to_sqlite_dialect(kDocumentQuery),
