@@ -19,7 +19,9 @@ bool CaseInsensitiveLess::operator()(std::string_view a, std::string_view b) con
 namespace {
 std::string describe(const Value& v) {
   switch (v.kind()) {
-    case Kind::Object: return v.as_object() ? "#" + std::string(v.as_object()->class_info().prog_id()) : "Nothing";
+    case Kind::Object:
+      return v.as_object() ? std::string("#").append(v.as_object()->class_info().prog_id())
+                           : "Nothing";
     case Kind::Array: return "Array";
     case Kind::Missing: return "Missing";
     case Kind::Null: return "Null";
@@ -30,12 +32,12 @@ std::string describe(const Value& v) {
 }  // namespace
 
 void TextLog::record(const Interaction& e) {
-  std::string line = std::string(e.who) + " " + std::string(e.what);
-  if (!e.name.empty()) line += " " + std::string(e.name);
-  if (e.value) line += " = " + describe(*e.value);
+  std::string line = std::string(e.who).append(" ").append(e.what);
+  if (!e.name.empty()) line.append(" ").append(e.name);
+  if (e.value) line.append(" = ").append(describe(*e.value));
   if (e.has_args) {
     line += " (";
-    for (size_t i = 0; i < e.args.size(); ++i) line += (i ? ", " : "") + describe(e.args[i]);
+    for (size_t i = 0; i < e.args.size(); ++i) line.append(i ? ", " : "").append(describe(e.args[i]));
     line += ")";
   }
   lines.push_back(std::move(line));
@@ -92,7 +94,7 @@ void RecordingHost::Translate(std::string_view text, std::string& out) {
     case RecordingHostConfig::Translation::Identity: r = std::string(text); break;
     case RecordingHostConfig::Translation::Prefix: r = config_.prefix + std::string(text); break;
     case RecordingHostConfig::Translation::Numbered:
-      r = std::string(text) + "#" + std::to_string(translate_calls_);
+      r = std::string(text).append("#").append(std::to_string(translate_calls_));
       break;
   }
   Value result{r};
@@ -251,8 +253,10 @@ ObjectRef StandInBoard::create(std::string_view prog_id) {
   if (config(prog_id).absent)
     raise(ErrorCode::CannotCreateObject, "Cannot create an instance of " + std::string(prog_id));
   int n = ++counters_[std::string(prog_id)];
-  std::string who = std::string(info_for(prog_id).prog_id() == "StandIn" ? prog_id : info_for(prog_id).prog_id()) +
-                    "#" + std::to_string(n);
+  std::string who =
+      std::string(info_for(prog_id).prog_id() == "StandIn" ? prog_id : info_for(prog_id).prog_id())
+          .append("#")
+          .append(std::to_string(n));
   ObjectRef o = make_object<StandIn>(shared_from_this(), std::string(prog_id), std::move(who));
   std::erase_if(live_, [](const WeakRef<Object>& w) { return w.expired(); });
   live_.emplace_back(o.get());

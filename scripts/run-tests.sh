@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 jobs=$(nproc)
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLEMA_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure)
 # The installed package: headers, libraries, CMake and pkg-config files, example hosts.
@@ -14,9 +14,14 @@ bash scripts/test-install.sh build
 # No definite leak under valgrind over the lemald scripts.
 bash scripts/valgrind.sh build
 
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DLEMA_SANITIZE=ON -DLEMA_BUILD_BENCH=OFF >/dev/null
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DLEMA_WERROR=ON -DLEMA_SANITIZE=ON -DLEMA_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure)
+
+# A packager's build: Release with GCC, warnings as errors, so that an optimiser-only
+# warning cannot come back unnoticed (compiled, not tested again).
+cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DLEMA_WERROR=ON >/dev/null
+cmake --build build-release -j "$jobs"
 
 # A short fuzzing run (clang's libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer).
 bash scripts/fuzz.sh 60

@@ -125,7 +125,7 @@ json to_json(const Value& v, const ObjectNames& names) {
       std::string n = names.name_of(*o);
       if (!n.empty()) return json{{"$object", n}};
       if (auto rs = recordset_json(*o, names)) return *rs;
-      return json{{"$object", "#" + std::string(o->class_info().prog_id())}};
+      return json{{"$object", std::string("#").append(o->class_info().prog_id())}};
     }
     case Kind::Array: {
       const Array& a = v.as_array();
