@@ -20,7 +20,8 @@ cmake --build build-asan -j "$jobs"
 
 # A packager's build: Release with GCC, warnings as errors, so that an optimiser-only
 # warning cannot come back unnoticed (compiled, not tested again).
-cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DLEMA_WERROR=ON >/dev/null
+cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DLEMA_WERROR=ON -DLEMA_BUILD_TESTS=OFF \
+  -DLEMA_BUILD_BENCH=OFF >/dev/null
 cmake --build build-release -j "$jobs"
 
 # A short fuzzing run (clang's libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer).
