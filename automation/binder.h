@@ -29,7 +29,9 @@ struct Param {
   bool optional = false;
   Value def;
 };
-inline Param req(std::string_view name) { return {name, false, Value()}; }
+inline Param req(std::string_view name) {
+  return {name, false, Value()};
+}
 inline Param opt(std::string_view name, Value def = Value::missing()) {
   return {name, true, std::move(def)};
 }
@@ -38,27 +40,44 @@ namespace detail {
 
 template <class B>
 constexpr TypeTag tag_of() {
-  if constexpr (std::is_same_v<B, void>) return TypeTag::Void;
-  else if constexpr (std::is_same_v<B, Value>) return TypeTag::Variant;
-  else if constexpr (std::is_same_v<B, bool>) return TypeTag::Boolean;
-  else if constexpr (std::is_same_v<B, int16_t>) return TypeTag::Integer;
-  else if constexpr (std::is_same_v<B, int32_t> || std::is_enum_v<B>) return TypeTag::Long;
-  else if constexpr (std::is_same_v<B, double>) return TypeTag::Double;
-  else if constexpr (std::is_same_v<B, std::string>) return TypeTag::String;
-  else if constexpr (std::is_convertible_v<B, ObjectRef>) return TypeTag::Object;
-  else static_assert(sizeof(B) == 0, "unsupported member type");
+  if constexpr (std::is_same_v<B, void>)
+    return TypeTag::Void;
+  else if constexpr (std::is_same_v<B, Value>)
+    return TypeTag::Variant;
+  else if constexpr (std::is_same_v<B, bool>)
+    return TypeTag::Boolean;
+  else if constexpr (std::is_same_v<B, int16_t>)
+    return TypeTag::Integer;
+  else if constexpr (std::is_same_v<B, int32_t> || std::is_enum_v<B>)
+    return TypeTag::Long;
+  else if constexpr (std::is_same_v<B, double>)
+    return TypeTag::Double;
+  else if constexpr (std::is_same_v<B, std::string>)
+    return TypeTag::String;
+  else if constexpr (std::is_convertible_v<B, ObjectRef>)
+    return TypeTag::Object;
+  else
+    static_assert(sizeof(B) == 0, "unsupported member type");
 }
 
 template <class B>
 B from_value(const Value& v) {
-  if constexpr (std::is_same_v<B, Value>) return v;
-  else if constexpr (std::is_same_v<B, bool>) return to_boolean(v);
-  else if constexpr (std::is_same_v<B, int16_t>) return to_integer(v);
-  else if constexpr (std::is_same_v<B, int32_t>) return to_long(v);
-  else if constexpr (std::is_enum_v<B>) return static_cast<B>(to_long(v));
-  else if constexpr (std::is_same_v<B, double>) return to_double(v);
-  else if constexpr (std::is_same_v<B, std::string>) return to_string_param(v);
-  else if constexpr (std::is_same_v<B, ObjectRef>) return to_object(v);
+  if constexpr (std::is_same_v<B, Value>)
+    return v;
+  else if constexpr (std::is_same_v<B, bool>)
+    return to_boolean(v);
+  else if constexpr (std::is_same_v<B, int16_t>)
+    return to_integer(v);
+  else if constexpr (std::is_same_v<B, int32_t>)
+    return to_long(v);
+  else if constexpr (std::is_enum_v<B>)
+    return static_cast<B>(to_long(v));
+  else if constexpr (std::is_same_v<B, double>)
+    return to_double(v);
+  else if constexpr (std::is_same_v<B, std::string>)
+    return to_string_param(v);
+  else if constexpr (std::is_same_v<B, ObjectRef>)
+    return to_object(v);
   else {
     ObjectRef o = to_object(v);
     return B(dynamic_cast<typename B::element_type*>(o.get()));
@@ -67,10 +86,12 @@ B from_value(const Value& v) {
 
 template <class B>
 Value to_value(const B& b) {
-  if constexpr (std::is_enum_v<B>) return Value(static_cast<int32_t>(b));
+  if constexpr (std::is_enum_v<B>)
+    return Value(static_cast<int32_t>(b));
   else if constexpr (std::is_convertible_v<B, ObjectRef> && !std::is_same_v<B, Value>)
     return Value(ObjectRef(b));
-  else return Value(b);
+  else
+    return Value(b);
 }
 
 // One argument: found (or defaulted), converted to the parameter type, written back when
@@ -80,27 +101,32 @@ class Holder {
  public:
   using B = std::remove_cvref_t<std::remove_pointer_t<P>>;
   static constexpr bool kOptionalRef = std::is_pointer_v<P>;
-  static constexpr bool kByRef =
-      kOptionalRef ||
-      (std::is_lvalue_reference_v<P> && !std::is_const_v<std::remove_reference_t<P>>);
+  static constexpr bool kByRef = kOptionalRef || (std::is_lvalue_reference_v<P> &&
+                                                  !std::is_const_v<std::remove_reference_t<P>>);
   static constexpr bool kVariantIn = std::is_same_v<B, Value> && !kByRef;
 
   Holder(std::span<Value> args, size_t i, const ParamInfo& p) {
     Value* a = (i < args.size() && !args[i].is_missing()) ? &args[i] : nullptr;
-    if (!a && !p.optional) raise(ErrorCode::ArgumentNotOptional, "Argument not optional: " + std::string(p.name));
+    if (!a && !p.optional)
+      raise(ErrorCode::ArgumentNotOptional, "Argument not optional: " + std::string(p.name));
     slot_ = a;
     if constexpr (kOptionalRef) {
       if (!a) return;
     }
     const Value& src = a ? *a : p.def;
-    if constexpr (kVariantIn) cref_ = &src;
-    else storage_.emplace(from_value<B>(src));
+    if constexpr (kVariantIn)
+      cref_ = &src;
+    else
+      storage_.emplace(from_value<B>(src));
   }
 
   P get() {
-    if constexpr (kOptionalRef) return slot_ ? &*storage_ : nullptr;
-    else if constexpr (kVariantIn) return *cref_;
-    else return *storage_;
+    if constexpr (kOptionalRef)
+      return slot_ ? &*storage_ : nullptr;
+    else if constexpr (kVariantIn)
+      return *cref_;
+    else
+      return *storage_;
   }
 
   void write_back() {
@@ -199,7 +225,8 @@ Member method(std::string_view name, std::initializer_list<Param> params = {}) {
   m.name = name;
   m.kind = MemberKind::Method;
   m.type = detail::tag_of<std::remove_cvref_t<typename T::Ret>>();
-  m.params = detail::param_infos<Params>(params, std::make_index_sequence<std::tuple_size_v<Params>>{});
+  m.params =
+      detail::param_infos<Params>(params, std::make_index_sequence<std::tuple_size_v<Params>>{});
   m.call = &detail::call_thunk<Fn>;
   return m;
 }

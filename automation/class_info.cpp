@@ -8,14 +8,22 @@ namespace lema {
 
 std::string_view type_name(TypeTag t) noexcept {
   switch (t) {
-    case TypeTag::Void: return "Void";
-    case TypeTag::Variant: return "Variant";
-    case TypeTag::Integer: return "Integer";
-    case TypeTag::Long: return "Long";
-    case TypeTag::Double: return "Double";
-    case TypeTag::Boolean: return "Boolean";
-    case TypeTag::String: return "String";
-    case TypeTag::Object: return "Object";
+    case TypeTag::Void:
+      return "Void";
+    case TypeTag::Variant:
+      return "Variant";
+    case TypeTag::Integer:
+      return "Integer";
+    case TypeTag::Long:
+      return "Long";
+    case TypeTag::Double:
+      return "Double";
+    case TypeTag::Boolean:
+      return "Boolean";
+    case TypeTag::String:
+      return "String";
+    case TypeTag::Object:
+      return "Object";
   }
   return "?";
 }
@@ -58,8 +66,8 @@ const Member* ClassInfo::find(std::string_view name) const noexcept {
 
 namespace {
 [[noreturn]] void no_member(const ClassInfo& info, std::string_view name, std::string_view why) {
-  raise(ErrorCode::NotSupported, std::string(why) + ": " + std::string(info.prog_id()) + "." +
-                                     std::string(name));
+  raise(ErrorCode::NotSupported,
+        std::string(why) + ": " + std::string(info.prog_id()) + "." + std::string(name));
 }
 }  // namespace
 
@@ -75,16 +83,19 @@ Value dispatch_member(Object& self, const ClassInfo& info, std::string_view name
     case InvokeKind::Get:
       if (m->kind == MemberKind::Method) return m->call(self, args, *m);
       if (!(m->access & access::G) || !m->get) no_member(info, name, "Property is write-only");
-      if (!args.empty()) raise(ErrorCode::WrongArgumentCount, "Wrong number of arguments: " + std::string(name));
+      if (!args.empty())
+        raise(ErrorCode::WrongArgumentCount, "Wrong number of arguments: " + std::string(name));
       return m->get(self);
     case InvokeKind::Let:
     case InvokeKind::Set: {
       if (m->kind == MemberKind::Method || !m->put) no_member(info, name, "Not a property");
-      if (args.size() != 1) raise(ErrorCode::WrongArgumentCount, "Wrong number of arguments: " + std::string(name));
+      if (args.size() != 1)
+        raise(ErrorCode::WrongArgumentCount, "Wrong number of arguments: " + std::string(name));
       const Value& v = args[0];
       if (kind == InvokeKind::Set) {
         if (!(m->access & access::S)) no_member(info, name, "Property cannot be Set");
-        if (!v.is_object()) raise(ErrorCode::ObjectRequired, "Object required: " + std::string(name));
+        if (!v.is_object())
+          raise(ErrorCode::ObjectRequired, "Object required: " + std::string(name));
       } else {
         if (!(m->access & access::L)) no_member(info, name, "Property cannot be Let");
         if (v.is_object() || v.is_missing())
@@ -114,7 +125,9 @@ Value Object::invoke(std::string_view member, InvokeKind kind, std::span<Value> 
   return dispatch(*this, class_info(), member, kind, args);
 }
 
-Value get_property(Object& o, std::string_view name) { return o.invoke(name, InvokeKind::Get, {}); }
+Value get_property(Object& o, std::string_view name) {
+  return o.invoke(name, InvokeKind::Get, {});
+}
 
 void let_property(Object& o, std::string_view name, Value v) {
   o.invoke(name, InvokeKind::Let, std::span<Value>(&v, 1));

@@ -57,7 +57,8 @@ struct EventInfo {
 
 class ClassInfo {
  public:
-  ClassInfo(std::string_view prog_id, std::vector<Member> members, std::vector<EventInfo> events = {});
+  ClassInfo(std::string_view prog_id, std::vector<Member> members,
+            std::vector<EventInfo> events = {});
 
   std::string_view prog_id() const noexcept { return prog_id_; }
   const std::vector<Member>& members() const noexcept { return members_; }

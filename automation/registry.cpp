@@ -19,7 +19,8 @@ ObjectRef Registry::create(std::string_view prog_id) const {
   } catch (const std::exception& ex) {
     raise(ErrorCode::CannotCreateObject, std::string(prog_id) + ": " + ex.what());
   }
-  if (!o) raise(ErrorCode::CannotCreateObject, "Cannot create an instance of " + std::string(prog_id));
+  if (!o)
+    raise(ErrorCode::CannotCreateObject, "Cannot create an instance of " + std::string(prog_id));
   return o;
 }
 
@@ -34,7 +35,8 @@ void Registry::register_class(std::string prog_id, Factory factory, const ClassI
 }
 
 bool Registry::unregister_class(std::string_view prog_id) {
-  return std::erase_if(entries_, [&](const Entry& e) { return iequals_ascii(e.prog_id, prog_id); }) > 0;
+  return std::erase_if(entries_,
+                       [&](const Entry& e) { return iequals_ascii(e.prog_id, prog_id); }) > 0;
 }
 
 std::optional<Registry::Entry> Registry::find(std::string_view prog_id) const {
@@ -55,8 +57,10 @@ ScopedClass::ScopedClass(std::string prog_id, Registry::Factory factory, Registr
 }
 
 ScopedClass::~ScopedClass() {
-  if (previous_) reg_.register_class(previous_->prog_id, previous_->factory, previous_->info);
-  else reg_.unregister_class(prog_id_);
+  if (previous_)
+    reg_.register_class(previous_->prog_id, previous_->factory, previous_->info);
+  else
+    reg_.unregister_class(prog_id_);
 }
 
 }  // namespace lema

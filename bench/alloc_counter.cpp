@@ -9,7 +9,9 @@ std::atomic<size_t> g_allocations{0};
 }
 
 namespace lema::bench {
-size_t allocations() noexcept { return g_allocations.load(std::memory_order_relaxed); }
+size_t allocations() noexcept {
+  return g_allocations.load(std::memory_order_relaxed);
+}
 }  // namespace lema::bench
 
 void* operator new(std::size_t n) {
@@ -17,8 +19,18 @@ void* operator new(std::size_t n) {
   if (void* p = std::malloc(n ? n : 1)) return p;
   throw std::bad_alloc();
 }
-void* operator new[](std::size_t n) { return operator new(n); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void* operator new[](std::size_t n) {
+  return operator new(n);
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  std::free(p);
+}

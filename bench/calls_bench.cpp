@@ -49,7 +49,11 @@ std::vector<Case<CLSCG_LOOKUP>> lookup_cases() {
       {"Valute", [](L& l) { l.Valute(); }},
       {"ContiCliFor", [=](L& l) { l.ContiCliFor(one, Value(int32_t{0})); }},
       {"CausaliContabili", [](L& l) { l.CausaliContabili(); }},
-      {"EserciziContabili_LKPGRID", [=](L& l) { ObjectRef c; l.EserciziContabili_LKPGRID(c, one); }},
+      {"EserciziContabili_LKPGRID",
+       [=](L& l) {
+         ObjectRef c;
+         l.EserciziContabili_LKPGRID(c, one);
+       }},
       {"GruppoCespiti", [](L& l) { l.GruppoCespiti(); }},
       {"SpecieCespiti", [=](L& l) { l.SpecieCespiti(one); }},
       {"RiclassificazionePdC", [](L& l) { l.RiclassificazionePdC(); }},
@@ -65,16 +69,20 @@ std::vector<Case<CLSCG_LOOKUP>> lookup_cases() {
       {"CespitiDitta", [=](L& l) { l.CespitiDitta(one, one, Value::literal("01"), one); }},
       {"AnagContribuente", [](L& l) { l.AnagContribuente(); }},
       {"Tributo", [=](L& l) { l.Tributo(one); }},
-      {"CausaliContabiliIVAAperturaPartiteAcconti", [](L& l) { l.CausaliContabiliIVAAperturaPartiteAcconti(); }},
+      {"CausaliContabiliIVAAperturaPartiteAcconti",
+       [](L& l) { l.CausaliContabiliIVAAperturaPartiteAcconti(); }},
       {"AllegatiPerInventariContabili", [](L& l) { l.AllegatiPerInventariContabili(); }},
-      {"GruppiPerInventariContabili", [](L& l) { l.GruppiPerInventariContabili(Value::literal("A1")); }},
+      {"GruppiPerInventariContabili",
+       [](L& l) { l.GruppiPerInventariContabili(Value::literal("A1")); }},
       {"SpedizioneRBKF24", [](L& l) { l.SpedizioneRBKF24(); }},
-      {"CespitiPerContoContabile", [=](L& l) { l.CespitiPerContoContabile(one, one, Value::literal("1201")); }},
+      {"CespitiPerContoContabile",
+       [=](L& l) { l.CespitiPerContoContabile(one, one, Value::literal("1201")); }},
       {"BeniUsati", [=](L& l) { l.BeniUsati(one); }},
       {"AziendeIntercompany", [](L& l) { l.AziendeIntercompany(); }},
       {"ContiCorrenti", [=](L& l) { l.ContiCorrenti(one, TipoSoggettoF24::Contribuente); }},
       {"DeducibilitaCespiti", [](L& l) { l.DeducibilitàCespiti(); }},
-      {"CausaliContabiliContabilitaProgettiCommesse", [=](L& l) { l.CausaliContabiliContabilitaProgettiCommesse(one); }},
+      {"CausaliContabiliContabilitaProgettiCommesse",
+       [=](L& l) { l.CausaliContabiliContabilitaProgettiCommesse(one); }},
       {"TipiIVA", [](L& l) { l.TipiIVA(); }},
       {"ModalitaErogazione", [](L& l) { l.ModalitaErogazione(); }},
       {"ModalitaIncasso", [](L& l) { l.ModalitaIncasso(); }},
@@ -104,11 +112,15 @@ std::vector<Case<CLSCG_DECODE>> decode_cases() {
       {"Valute", [=](D& d) { d.Valute(Value::literal("EUR"), control(), control()); }},
       {"AttivitaISTAT", [=](D& d) { d.AttivitàISTAT(control(), code); }},
       {"ContiCliFor", [=](D& d) { d.ContiCliFor(control(), one, one, one); }},
-      {"ClienteFornitore", [=](D& d) { d.ClienteFornitore(one, one, one, Value(*Date::from_civil(2024, 3, 15)), {}, control()); }},
+      {"ClienteFornitore",
+       [=](D& d) {
+         d.ClienteFornitore(one, one, one, Value(*Date::from_civil(2024, 3, 15)), {}, control());
+       }},
       {"RiclassificazionePdC", [=](D& d) { d.RiclassificazionePdC(control(), one); }},
       {"GruppoCespiti", [=](D& d) { d.GruppoCespiti(control(), one); }},
       {"SpecieCespiti", [=](D& d) { d.SpecieCespiti(control(), one, code); }},
-      {"RiclassificazioneBilancioCEE", [=](D& d) { d.RiclassificazioneBilancioCEE(control(), code, one); }},
+      {"RiclassificazioneBilancioCEE",
+       [=](D& d) { d.RiclassificazioneBilancioCEE(control(), code, one); }},
       {"ContiImmobilizzi", [=](D& d) { d.ContiImmobilizzi(control(), one, one); }},
       {"SottoSpecieCespiti", [=](D& d) { d.SottoSpecieCespiti(control(), one, code, one); }},
       {"Cespiti", [=](D& d) { d.Cespiti(control(), one, one); }},
@@ -117,7 +129,11 @@ std::vector<Case<CLSCG_DECODE>> decode_cases() {
       {"Tributo", [=](D& d) { d.Tributo(control(), one, Value::literal("1001")); }},
       {"BeneUsato", [=](D& d) { d.BeneUsato(control(), one, one); }},
       {"AziendaIntercompany", [=](D& d) { d.AziendaIntercompany(control(), one); }},
-      {"ContiCorrenti", [=](D& d) { d.ContiCorrenti(one, Value::missing(), Value::missing(), Value::missing(), control(), control()); }},
+      {"ContiCorrenti",
+       [=](D& d) {
+         d.ContiCorrenti(one, Value::missing(), Value::missing(), Value::missing(), control(),
+                         control());
+       }},
       {"DeducibilitaCespiti", [=](D& d) { d.DeducibilitàCespiti(control(), one); }},
       {"ModalitaErogazione", [=](D& d) { d.ModalitaErogazione(control(), code); }},
       {"ModalitaIncasso", [=](D& d) { d.ModalitaIncasso(control(), code); }},
@@ -130,8 +146,10 @@ std::vector<Case<CLSCG_DECODE>> decode_cases() {
       {"IFRS15_Tipo", [=](D& d) { d.IFRS15_Tipo(control(), one); }},
       {"IFRS15_Operativita", [=](D& d) { d.IFRS15_Operativita(control(), one); }},
       {"IFRS15_Natura", [=](D& d) { d.IFRS15_Natura(control(), one); }},
-      {"IFRS15_ClassificazioneArticolo", [=](D& d) { d.IFRS15_ClassificazioneArticolo(control(), one); }},
-      {"IFRS15_ClassificazioneCliente", [=](D& d) { d.IFRS15_ClassificazioneCliente(control(), one); }},
+      {"IFRS15_ClassificazioneArticolo",
+       [=](D& d) { d.IFRS15_ClassificazioneArticolo(control(), one); }},
+      {"IFRS15_ClassificazioneCliente",
+       [=](D& d) { d.IFRS15_ClassificazioneCliente(control(), one); }},
   };
 }
 
@@ -204,7 +222,8 @@ int register_all() {
     benchmark::RegisterBenchmark((std::string("decode/") + c.name + "/identity").c_str(),
                                  [c](benchmark::State& s) { run_case(s, c, true); });
   }
-  benchmark::RegisterBenchmark("byname/Valute", [](benchmark::State& s) { by_name(s, "Valute", {}); });
+  benchmark::RegisterBenchmark("byname/Valute",
+                               [](benchmark::State& s) { by_name(s, "Valute", {}); });
   benchmark::RegisterBenchmark("byname/Sezionali", [](benchmark::State& s) {
     by_name(s, "Sezionali", {Value(int32_t{1})});
   });

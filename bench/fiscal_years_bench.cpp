@@ -77,7 +77,8 @@ void PlainSociLoop(benchmark::State& state) {
       out.start = r.get<std::tm>(2);
       out.end = r.get<std::tm>(3);
       for (int f = 0; f < 8; ++f)
-        if (r.get_indicator(static_cast<size_t>(4 + f)) == soci::i_ok) out.flags[f] = r.get<std::string>(static_cast<size_t>(4 + f));
+        if (r.get_indicator(static_cast<size_t>(4 + f)) == soci::i_ok)
+          out.flags[f] = r.get<std::string>(static_cast<size_t>(4 + f));
       rows.push_back(std::move(out));
     }
     benchmark::DoNotOptimize(rows.data());

@@ -150,8 +150,7 @@ ObjectRef create_foreign(const std::shared_ptr<const ForeignClass>& cls) {
     reset_error();
     const int rc = cls->callbacks.create(cls->data, &state);
     if (rc != 0)
-      raise_callback_error(LEMA_E_CANNOT_CREATE,
-                           "Cannot create an instance of " + cls->name);
+      raise_callback_error(LEMA_E_CANNOT_CREATE, "Cannot create an instance of " + cls->name);
   }
   try {
     return ObjectRef(new ForeignObject(cls, state));
@@ -433,8 +432,7 @@ int lema_members(const char* class_name, lema_member** out, size_t* count) {
             "Invalid procedure call or argument: no place for the list");
     auto entry = Registry::global().find(name);
     if (!entry)
-      raise(ErrorCode::CannotCreateObject,
-            "Cannot create an instance of " + std::string(name));
+      raise(ErrorCode::CannotCreateObject, "Cannot create an instance of " + std::string(name));
     const ClassInfo* info = entry->info;
     ObjectRef instance;  // a class without a fixed table shows the table of an instance
     if (!info) {

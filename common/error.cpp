@@ -7,9 +7,13 @@ namespace {
 SwallowObserver g_observer = nullptr;
 }
 
-void raise(ErrorCode code, std::string_view message) { throw Error(code, std::string(message)); }
+void raise(ErrorCode code, std::string_view message) {
+  throw Error(code, std::string(message));
+}
 
-void set_swallow_observer(SwallowObserver observer) noexcept { g_observer = observer; }
+void set_swallow_observer(SwallowObserver observer) noexcept {
+  g_observer = observer;
+}
 
 namespace detail {
 void note_swallowed() noexcept {

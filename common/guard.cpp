@@ -10,10 +10,18 @@ namespace {
 // -1: not decided yet (read the environment on first use), 0: off, 1: on.
 std::atomic<int> g_guard{-1};
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_name_start(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
-bool is_name_char(char c) { return is_name_start(c) || is_digit(c); }
-bool is_space(char c) { return c == ' ' || c == '\t'; }
+bool is_digit(char c) {
+  return c >= '0' && c <= '9';
+}
+bool is_name_start(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
+bool is_name_char(char c) {
+  return is_name_start(c) || is_digit(c);
+}
+bool is_space(char c) {
+  return c == ' ' || c == '\t';
+}
 
 bool is_identifier(std::string_view s) {
   if (s.empty() || !is_name_start(s.front())) return false;
@@ -86,7 +94,9 @@ bool is_order_item(std::string_view item) {
 
 }  // namespace
 
-void set_value_guard(bool on) noexcept { g_guard.store(on ? 1 : 0, std::memory_order_relaxed); }
+void set_value_guard(bool on) noexcept {
+  g_guard.store(on ? 1 : 0, std::memory_order_relaxed);
+}
 
 bool value_guard() noexcept {
   int state = g_guard.load(std::memory_order_relaxed);
@@ -104,7 +114,9 @@ bool value_guard() noexcept {
 
 namespace guard {
 
-bool is_quotable(std::string_view text) noexcept { return text.find('\'') == std::string_view::npos; }
+bool is_quotable(std::string_view text) noexcept {
+  return text.find('\'') == std::string_view::npos;
+}
 
 bool is_bare_token(std::string_view text) noexcept {
   // Blanks around the token change nothing in the statement.

@@ -49,9 +49,9 @@ class ValueRejected : public Error {
 
 namespace guard {
 // The rules themselves, whatever the guard's state.
-bool is_quotable(std::string_view text) noexcept;     // no quote character
-bool is_bare_token(std::string_view text) noexcept;   // plain number or identifier, blanks around
-bool is_ordering(std::string_view text) noexcept;     // column [ASC|DESC] {, column [ASC|DESC]}
+bool is_quotable(std::string_view text) noexcept;    // no quote character
+bool is_bare_token(std::string_view text) noexcept;  // plain number or identifier, blanks around
+bool is_ordering(std::string_view text) noexcept;    // column [ASC|DESC] {, column [ASC|DESC]}
 
 // When the guard is on, raise ValueRejected for a text that breaks the rule.
 void check_quoted(std::string_view text);

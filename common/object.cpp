@@ -20,7 +20,8 @@ Object::~Object() {
 }
 
 std::shared_ptr<detail::WeakAnchor> Object::weak_anchor() const {
-  if (!anchor_) anchor_ = std::make_shared<detail::WeakAnchor>(detail::WeakAnchor{const_cast<Object*>(this)});
+  if (!anchor_)
+    anchor_ = std::make_shared<detail::WeakAnchor>(detail::WeakAnchor{const_cast<Object*>(this)});
   return anchor_;
 }
 

@@ -6,8 +6,10 @@ namespace lema {
 
 size_t SqlText::append_value(const Value* v, const char* def) {
   const size_t mark = s_.size();
-  if (def) append_or_default(s_, *v, def);
-  else append_text(s_, *v);
+  if (def)
+    append_or_default(s_, *v, def);
+  else
+    append_text(s_, *v);
   return mark;
 }
 
@@ -39,7 +41,8 @@ std::string replace_all(std::string_view text, std::string_view from, std::strin
   if (from.empty()) return std::string(text);
   out.reserve(text.size());
   size_t pos = 0;
-  for (size_t hit; (hit = text.find(from, pos)) != std::string_view::npos; pos = hit + from.size()) {
+  for (size_t hit; (hit = text.find(from, pos)) != std::string_view::npos;
+       pos = hit + from.size()) {
     out.append(text.substr(pos, hit - pos));
     out.append(to);
   }

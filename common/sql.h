@@ -35,15 +35,33 @@ struct OrderingPiece {  // an ordering: column names with ASC/DESC
 struct ConditionPiece {  // SQL text by contract (the caller's condition): not checked
   const Value* value;
 };
-inline QuotedPiece quoted(const Value& v) { return {&v, {}, nullptr}; }
-inline QuotedPiece quoted(const Value& v, const char* def) { return {&v, {}, def}; }
-inline QuotedPiece quoted(std::string_view text) { return {nullptr, text, nullptr}; }
-inline QuotedPiece quoted(const std::string& text) { return quoted(std::string_view(text)); }
-inline BarePiece bare(const Value& v) { return {&v, nullptr}; }
-inline BarePiece bare(const Value& v, const char* def) { return {&v, def}; }
-inline OrderingPiece order_list(const Value& v) { return {&v, nullptr}; }
-inline OrderingPiece order_list(const Value& v, const char* def) { return {&v, def}; }
-inline ConditionPiece sql_condition(const Value& v) { return {&v}; }
+inline QuotedPiece quoted(const Value& v) {
+  return {&v, {}, nullptr};
+}
+inline QuotedPiece quoted(const Value& v, const char* def) {
+  return {&v, {}, def};
+}
+inline QuotedPiece quoted(std::string_view text) {
+  return {nullptr, text, nullptr};
+}
+inline QuotedPiece quoted(const std::string& text) {
+  return quoted(std::string_view(text));
+}
+inline BarePiece bare(const Value& v) {
+  return {&v, nullptr};
+}
+inline BarePiece bare(const Value& v, const char* def) {
+  return {&v, def};
+}
+inline OrderingPiece order_list(const Value& v) {
+  return {&v, nullptr};
+}
+inline OrderingPiece order_list(const Value& v, const char* def) {
+  return {&v, def};
+}
+inline ConditionPiece sql_condition(const Value& v) {
+  return {&v};
+}
 
 // Builds one statement in a single buffer. Literal pieces go in as they are; a Value given
 // with `<<` alone is a bare value (see BarePiece).

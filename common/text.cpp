@@ -51,9 +51,15 @@ void append_double(std::string& out, double d) {
   out.append(buf, r.ptr);
 }
 
-[[noreturn]] void mismatch() { raise(ErrorCode::TypeMismatch, "Type mismatch"); }
-[[noreturn]] void overflow() { raise(ErrorCode::Overflow, "Overflow"); }
-[[noreturn]] void null_use() { raise(ErrorCode::InvalidUseOfNull, "Invalid use of Null"); }
+[[noreturn]] void mismatch() {
+  raise(ErrorCode::TypeMismatch, "Type mismatch");
+}
+[[noreturn]] void overflow() {
+  raise(ErrorCode::Overflow, "Overflow");
+}
+[[noreturn]] void null_use() {
+  raise(ErrorCode::InvalidUseOfNull, "Invalid use of Null");
+}
 
 // A number written as text: blanks around it allowed, a dot as decimal separator.
 bool parse_number(std::string_view s, double& out) {
@@ -85,17 +91,33 @@ I to_int_type(const Value& v) {
 void append_text(std::string& out, const Value& v) {
   switch (v.kind()) {
     case Kind::Empty:
-    case Kind::Null: return;
-    case Kind::Integer: append_number(out, v.as_integer()); return;
-    case Kind::Long: append_number(out, v.as_long()); return;
-    case Kind::Double: append_double(out, v.as_double()); return;
-    case Kind::Decimal: out += v.as_decimal().to_text(); return;
-    case Kind::String: out.append(v.as_string()); return;
-    case Kind::Date: out += v.as_date().to_text(); return;
-    case Kind::Boolean: out += v.as_boolean() ? "True" : "False"; return;
+    case Kind::Null:
+      return;
+    case Kind::Integer:
+      append_number(out, v.as_integer());
+      return;
+    case Kind::Long:
+      append_number(out, v.as_long());
+      return;
+    case Kind::Double:
+      append_double(out, v.as_double());
+      return;
+    case Kind::Decimal:
+      out += v.as_decimal().to_text();
+      return;
+    case Kind::String:
+      out.append(v.as_string());
+      return;
+    case Kind::Date:
+      out += v.as_date().to_text();
+      return;
+    case Kind::Boolean:
+      out += v.as_boolean() ? "True" : "False";
+      return;
     case Kind::Missing:
     case Kind::Object:
-    case Kind::Array: mismatch();
+    case Kind::Array:
+      mismatch();
   }
 }
 
@@ -112,20 +134,29 @@ std::string to_string_param(const Value& v) {
 
 double to_double(const Value& v) {
   switch (v.kind()) {
-    case Kind::Empty: return 0;
-    case Kind::Null: null_use();
-    case Kind::Integer: return v.as_integer();
-    case Kind::Long: return v.as_long();
-    case Kind::Double: return v.as_double();
-    case Kind::Decimal: return v.as_decimal().to_double();
-    case Kind::Boolean: return v.as_boolean() ? -1 : 0;
-    case Kind::Date: return v.as_date().serial();
+    case Kind::Empty:
+      return 0;
+    case Kind::Null:
+      null_use();
+    case Kind::Integer:
+      return v.as_integer();
+    case Kind::Long:
+      return v.as_long();
+    case Kind::Double:
+      return v.as_double();
+    case Kind::Decimal:
+      return v.as_decimal().to_double();
+    case Kind::Boolean:
+      return v.as_boolean() ? -1 : 0;
+    case Kind::Date:
+      return v.as_date().serial();
     case Kind::String: {
       double d;
       if (!parse_number(v.as_string(), d)) mismatch();
       return d;
     }
-    default: mismatch();
+    default:
+      mismatch();
   }
 }
 
@@ -142,7 +173,8 @@ int32_t to_long(const Value& v) {
 
 bool to_boolean(const Value& v) {
   switch (v.kind()) {
-    case Kind::Boolean: return v.as_boolean();
+    case Kind::Boolean:
+      return v.as_boolean();
     case Kind::String: {
       std::string_view s = trim_blanks(v.as_string());
       auto eq = [&](std::string_view w) {
@@ -157,17 +189,23 @@ bool to_boolean(const Value& v) {
       if (!parse_number(s, d)) mismatch();
       return d != 0;
     }
-    default: return to_double(v) != 0;
+    default:
+      return to_double(v) != 0;
   }
 }
 
 Decimal to_decimal(const Value& v) {
   switch (v.kind()) {
-    case Kind::Decimal: return v.as_decimal();
-    case Kind::Integer: return Decimal::from_integer(v.as_integer());
-    case Kind::Long: return Decimal::from_integer(v.as_long());
-    case Kind::Boolean: return Decimal::from_integer(v.as_boolean() ? -1 : 0);
-    case Kind::Empty: return Decimal{};
+    case Kind::Decimal:
+      return v.as_decimal();
+    case Kind::Integer:
+      return Decimal::from_integer(v.as_integer());
+    case Kind::Long:
+      return Decimal::from_integer(v.as_long());
+    case Kind::Boolean:
+      return Decimal::from_integer(v.as_boolean() ? -1 : 0);
+    case Kind::Empty:
+      return Decimal{};
     case Kind::String: {
       std::string_view s = trim_blanks(v.as_string());
       if (!s.empty() && s.front() == '+') s.remove_prefix(1);
@@ -187,9 +225,12 @@ Decimal to_decimal(const Value& v) {
 
 Date to_date(const Value& v) {
   switch (v.kind()) {
-    case Kind::Date: return v.as_date();
-    case Kind::Null: null_use();
-    case Kind::String: mismatch();  // text dates go through DateTextConverter
+    case Kind::Date:
+      return v.as_date();
+    case Kind::Null:
+      null_use();
+    case Kind::String:
+      mismatch();  // text dates go through DateTextConverter
     default: {
       if (auto d = Date::from_serial(to_double(v))) return *d;
       overflow();
@@ -206,17 +247,23 @@ bool is_given(const Value& v) {
   switch (v.kind()) {
     case Kind::Empty:
     case Kind::Null:
-    case Kind::Missing: return false;
-    case Kind::String: return !trim_blanks(v.as_string()).empty();
+    case Kind::Missing:
+      return false;
+    case Kind::String:
+      return !trim_blanks(v.as_string()).empty();
     case Kind::Object:
-    case Kind::Array: mismatch();
-    default: return true;  // a number, date or Boolean always has a non-blank text
+    case Kind::Array:
+      mismatch();
+    default:
+      return true;  // a number, date or Boolean always has a non-blank text
   }
 }
 
 void append_or_default(std::string& out, const Value& v, std::string_view def) {
-  if (is_given(v)) append_text(out, v);
-  else out.append(def);
+  if (is_given(v))
+    append_text(out, v);
+  else
+    out.append(def);
 }
 
 bool equals_number(const Value& v, double n) {

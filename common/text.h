@@ -42,7 +42,7 @@ inline const Value& value_or_default(const Value& v, const Value& def) {
 void append_or_default(std::string& out, const Value& v, std::string_view def);
 
 // Comparisons as the runtime makes them between a Value and a typed constant.
-bool equals_number(const Value& v, double n);         // numeric comparison; Empty is 0
+bool equals_number(const Value& v, double n);          // numeric comparison; Empty is 0
 bool equals_text(const Value& v, std::string_view s);  // text comparison; Empty is ""
 
 // Decimal text of an integer.

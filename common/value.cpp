@@ -11,18 +11,30 @@ namespace lema {
 
 std::string_view kind_name(Kind k) noexcept {
   switch (k) {
-    case Kind::Empty: return "Empty";
-    case Kind::Null: return "Null";
-    case Kind::Missing: return "Missing";
-    case Kind::Integer: return "Integer";
-    case Kind::Long: return "Long";
-    case Kind::Double: return "Double";
-    case Kind::Decimal: return "Decimal";
-    case Kind::String: return "String";
-    case Kind::Date: return "Date";
-    case Kind::Boolean: return "Boolean";
-    case Kind::Object: return "Object";
-    case Kind::Array: return "Array";
+    case Kind::Empty:
+      return "Empty";
+    case Kind::Null:
+      return "Null";
+    case Kind::Missing:
+      return "Missing";
+    case Kind::Integer:
+      return "Integer";
+    case Kind::Long:
+      return "Long";
+    case Kind::Double:
+      return "Double";
+    case Kind::Decimal:
+      return "Decimal";
+    case Kind::String:
+      return "String";
+    case Kind::Date:
+      return "Date";
+    case Kind::Boolean:
+      return "Boolean";
+    case Kind::Object:
+      return "Object";
+    case Kind::Array:
+      return "Array";
   }
   return "?";
 }
@@ -100,7 +112,8 @@ std::string Decimal::to_text() const {
   uint128 a = m < 0 ? static_cast<uint128>(-(m + 1)) + 1 : static_cast<uint128>(m);
   append_uint128(digits, a);
   if (s > 0) {
-    if (static_cast<int>(digits.size()) <= s) digits.insert(0, static_cast<size_t>(s) + 1 - digits.size(), '0');
+    if (static_cast<int>(digits.size()) <= s)
+      digits.insert(0, static_cast<size_t>(s) + 1 - digits.size(), '0');
     digits.insert(digits.size() - static_cast<size_t>(s), 1, '.');
   }
   if (m < 0) digits.insert(0, 1, '-');
@@ -145,7 +158,9 @@ void civil_from_days(int64_t z, int& y, int& m, int& d) {
   y = static_cast<int>(yy + (m <= 2));
 }
 constexpr int64_t kEpochOffset = days_from_civil(1899, 12, 30);  // serial day 0
-bool leap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool leap(int y) {
+  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 int month_days(int y, int m) {
   static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   return m == 2 && leap(y) ? 29 : kDays[m - 1];
@@ -156,7 +171,8 @@ std::optional<Date> Date::from_civil(int y, int m, int d, int hh, int mi, int ss
   if (y < 100 || y > 9999 || m < 1 || m > 12 || d < 1 || d > month_days(y, m)) return std::nullopt;
   if (hh < 0 || hh > 23 || mi < 0 || mi > 59 || ss < 0 || ss > 59) return std::nullopt;
   Date r;
-  r.days = static_cast<int32_t>(days_from_civil(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) - kEpochOffset);
+  r.days = static_cast<int32_t>(
+      days_from_civil(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) - kEpochOffset);
   r.seconds = hh * 3600 + mi * 60 + ss;
   return r;
 }
@@ -200,7 +216,9 @@ Array::Array(std::initializer_list<Bound> bounds) {
   init(std::span<const Bound>(bounds.begin(), bounds.size()));
 }
 
-Array::Array(const std::vector<Bound>& bounds) { init(bounds); }
+Array::Array(const std::vector<Bound>& bounds) {
+  init(bounds);
+}
 
 void Array::init(std::span<const Bound> bounds) {
   size_t n = bounds.empty() ? 0 : 1;
@@ -209,12 +227,16 @@ void Array::init(std::span<const Bound> bounds) {
     n *= static_cast<size_t>(b.count);
   }
   rank_ = bounds.size();
-  if (rank_ <= kInline) std::copy(bounds.begin(), bounds.end(), inline_.begin());
-  else more_.assign(bounds.begin(), bounds.end());
+  if (rank_ <= kInline)
+    std::copy(bounds.begin(), bounds.end(), inline_.begin());
+  else
+    more_.assign(bounds.begin(), bounds.end());
   items_.resize(n);
 }
 
-Array Array::matrix(int32_t rows, int32_t cols) { return Array({{0, rows}, {0, cols}}); }
+Array Array::matrix(int32_t rows, int32_t cols) {
+  return Array({{0, rows}, {0, cols}});
+}
 
 int32_t Array::lbound(size_t dim) const {
   if (dim >= rank_) raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
@@ -241,11 +263,16 @@ Value& Array::at(int32_t i) {
 const Value& Array::at(int32_t i) const {
   if (rank_ != 1) raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
   int64_t a = int64_t{i} - inline_[0].lower;
-  if (a < 0 || a >= inline_[0].count) raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
+  if (a < 0 || a >= inline_[0].count)
+    raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
   return items_[static_cast<size_t>(a)];
 }
-Value& Array::at(int32_t i, int32_t j) { return items_[offset(i, j)]; }
-const Value& Array::at(int32_t i, int32_t j) const { return items_[offset(i, j)]; }
+Value& Array::at(int32_t i, int32_t j) {
+  return items_[offset(i, j)];
+}
+const Value& Array::at(int32_t i, int32_t j) const {
+  return items_[offset(i, j)];
+}
 
 bool operator==(const Array& a, const Array& b) {
   if (a.rank_ != b.rank_) return false;
@@ -257,9 +284,9 @@ bool operator==(const Array& a, const Array& b) {
 
 // ---- Value -----------------------------------------------------------------------------
 Kind Value::kind() const noexcept {
-  static constexpr Kind kByIndex[] = {Kind::Empty,   Kind::Null,   Kind::Missing, Kind::Integer,
-                                      Kind::Long,    Kind::Double, Kind::Decimal, Kind::String,
-                                      Kind::String,  Kind::Date,   Kind::Boolean, Kind::Object,
+  static constexpr Kind kByIndex[] = {Kind::Empty,  Kind::Null,   Kind::Missing, Kind::Integer,
+                                      Kind::Long,   Kind::Double, Kind::Decimal, Kind::String,
+                                      Kind::String, Kind::Date,   Kind::Boolean, Kind::Object,
                                       Kind::Array};
   return kByIndex[v_.index()];
 }
@@ -269,13 +296,17 @@ bool Value::is_numeric() const noexcept {
     case Kind::Integer:
     case Kind::Long:
     case Kind::Double:
-    case Kind::Decimal: return true;
-    default: return false;
+    case Kind::Decimal:
+      return true;
+    default:
+      return false;
   }
 }
 
 namespace {
-[[noreturn]] void wrong_kind() { raise(ErrorCode::TypeMismatch, "Type mismatch"); }
+[[noreturn]] void wrong_kind() {
+  raise(ErrorCode::TypeMismatch, "Type mismatch");
+}
 template <class T, class V>
 const T& get_or_raise(const V& v) {
   if (const T* p = std::get_if<T>(&v)) return *p;
@@ -283,19 +314,35 @@ const T& get_or_raise(const V& v) {
 }
 }  // namespace
 
-int16_t Value::as_integer() const { return get_or_raise<int16_t>(v_); }
-int32_t Value::as_long() const { return get_or_raise<int32_t>(v_); }
-double Value::as_double() const { return get_or_raise<double>(v_); }
-bool Value::as_boolean() const { return get_or_raise<bool>(v_); }
-const Decimal& Value::as_decimal() const { return get_or_raise<Decimal>(v_); }
-const Date& Value::as_date() const { return get_or_raise<Date>(v_); }
+int16_t Value::as_integer() const {
+  return get_or_raise<int16_t>(v_);
+}
+int32_t Value::as_long() const {
+  return get_or_raise<int32_t>(v_);
+}
+double Value::as_double() const {
+  return get_or_raise<double>(v_);
+}
+bool Value::as_boolean() const {
+  return get_or_raise<bool>(v_);
+}
+const Decimal& Value::as_decimal() const {
+  return get_or_raise<Decimal>(v_);
+}
+const Date& Value::as_date() const {
+  return get_or_raise<Date>(v_);
+}
 std::string_view Value::as_string() const {
   if (const auto* s = std::get_if<std::string>(&v_)) return *s;
   if (const auto* s = std::get_if<Static>(&v_)) return s->text;
   wrong_kind();
 }
-const ObjectRef& Value::as_object() const { return get_or_raise<ObjectRef>(v_); }
-const Array& Value::as_array() const { return *get_or_raise<std::shared_ptr<Array>>(v_); }
+const ObjectRef& Value::as_object() const {
+  return get_or_raise<ObjectRef>(v_);
+}
+const Array& Value::as_array() const {
+  return *get_or_raise<std::shared_ptr<Array>>(v_);
+}
 Array& Value::as_array_mut() {
   auto* p = std::get_if<std::shared_ptr<Array>>(&v_);
   if (!p) wrong_kind();
@@ -306,9 +353,12 @@ Array& Value::as_array_mut() {
 bool operator==(const Value& a, const Value& b) {
   if (a.kind() != b.kind()) return false;
   switch (a.kind()) {
-    case Kind::String: return a.as_string() == b.as_string();
-    case Kind::Array: return a.as_array() == b.as_array();
-    default: return a.v_ == b.v_;
+    case Kind::String:
+      return a.as_string() == b.as_string();
+    case Kind::Array:
+      return a.as_array() == b.as_array();
+    default:
+      return a.v_ == b.v_;
   }
 }
 

@@ -178,6 +178,8 @@ class Value {
   Storage v_;
 };
 
-inline size_t Array::size() const noexcept { return items_.size(); }
+inline size_t Array::size() const noexcept {
+  return items_.size();
+}
 
 }  // namespace lema

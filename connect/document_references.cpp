@@ -52,7 +52,8 @@ bool CLSCG_CONNECT::CallRiferimentiGraficiDocumento() noexcept {
     sql << " AND CO99.CO99_NUMREG = '" << quoted(NumeroRegistrazione) << "'";
 
     if (!Connessione) raise(ErrorCode::ObjectVariableNotSet, "Object variable not set");
-    ObjectRef rs = require_object(call_method(*Connessione, "Execute", {sql.value(), Value::missing(), Value(int32_t{1})}));
+    ObjectRef rs = require_object(
+        call_method(*Connessione, "Execute", {sql.value(), Value::missing(), Value(int32_t{1})}));
     if (to_boolean(get_property(*rs, "EOF"))) return true;
 
     // A column value that is not present gives the column's default.

@@ -52,7 +52,8 @@ class CLSCG_DECODE final : public Object {
   void Cespiti(const ObjectRef& TextEdit, const Value& Ditta, const Value& CodiceCespiti) noexcept;
   void Ubicazioni(const ObjectRef& TextEdit, const Value& Ditta, const Value& Codice) noexcept;
   void CausaliContabili(const ObjectRef& TextEdit, const Value& Codice) noexcept;
-  void Tributo(const ObjectRef& TextEdit, const Value& Sezione, const Value& CodiceTributo) noexcept;
+  void Tributo(const ObjectRef& TextEdit, const Value& Sezione,
+               const Value& CodiceTributo) noexcept;
   void BeneUsato(const ObjectRef& TextEdit, const Value& Ditta, const Value& Codice) noexcept;
   void AziendaIntercompany(const ObjectRef& TextEdit, const Value& Codice) noexcept;
   void ContiCorrenti(const Value& Id = Value::missing(), const Value& CodContr = Value::missing(),
@@ -68,7 +69,8 @@ class CLSCG_DECODE final : public Object {
   void Servizio(const ObjectRef& TextEdit, const Value& Codice) noexcept;
   void CausaliPagEff(const ObjectRef& TextEdit, const Value& Codice, const Value& Ditta,
                      int16_t* TipoCausale = nullptr) noexcept;
-  void TributoExt(const ObjectRef& TextEdit, const Value& Sezione, const Value& CodiceTributo) noexcept;
+  void TributoExt(const ObjectRef& TextEdit, const Value& Sezione,
+                  const Value& CodiceTributo) noexcept;
   void DatabaseIntercompany(const ObjectRef& TextEdit, const ObjectRef& CheckBox,
                             const Value& Codice) noexcept;
   void CategorieStampa(const ObjectRef& objOcxDecode, const Value& vIdentity = Value::missing(),

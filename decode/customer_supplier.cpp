@@ -34,9 +34,9 @@ Value CLSCG_DECODE::ClienteFornitore(const Value& DittaCF, const Value& TipoCF, 
     sql.or_default(DittaCF, "0") << "     AND CG44_TIPOCF = ";
     sql.or_default(TipoCF, "0") << "     AND CG44_CLIFOR = ";
     sql.or_default(CliFor, "0") << "     AND '" << quoted(DataPerSQL(data))
-                                << "' BETWEEN ISNULL(DATAINIZIOVALIDITA, '" << quoted(DataPerSQL(data))
-                                << "') AND ISNULL(DATAFINEVALIDITA, '" << quoted(DataPerSQL(data))
-                                << "')";
+                                << "' BETWEEN ISNULL(DATAINIZIOVALIDITA, '"
+                                << quoted(DataPerSQL(data)) << "') AND ISNULL(DATAFINEVALIDITA, '"
+                                << quoted(DataPerSQL(data)) << "')";
     StringaSQL_ = sql.value();
   });
   bool run = false;

@@ -79,14 +79,11 @@ void CLSCG_DECODE::Servizio(const ObjectRef& TextEdit, const Value& Codice) noex
       sql << "SELECT CG0L_DESCRIZIONE AS CG72_DESCR " LEMA_CRLF
              "  FROM CG72_NOMENCLATURE WITH (NOLOCK) " LEMA_CRLF
              " LEFT OUTER JOIN CG0L_DESLINGUA WITH (NOLOCK) " LEMA_CRLF
-             "  ON CG0L_PROVID = 11 " LEMA_CRLF
-             "  AND CG0L_CODLINGUA_MG52 = '"
-          << quoted(language) << "'" LEMA_CRLF
-             "  AND CG0L_IDPROV = CG72_CNKEY " LEMA_CRLF
-             " WHERE CG72_CODICE = '"
-          << quoted(Codice, "") << "'" LEMA_CRLF
-             " AND CG72_INDTIPO = 1 " LEMA_CRLF
-             " AND CG72_ANNO = " LEMA_CRLF
+             "  ON CG0L_PROVID = 11 " LEMA_CRLF "  AND CG0L_CODLINGUA_MG52 = '"
+          << quoted(language)
+          << "'" LEMA_CRLF "  AND CG0L_IDPROV = CG72_CNKEY " LEMA_CRLF " WHERE CG72_CODICE = '"
+          << quoted(Codice, "")
+          << "'" LEMA_CRLF " AND CG72_INDTIPO = 1 " LEMA_CRLF " AND CG72_ANNO = " LEMA_CRLF
              "   (SELECT MAX(CG72_ANNO) FROM CG72_NOMENCLATURE WITH (NOLOCK) " LEMA_CRLF
              "     WHERE CG72_ANNO <= ";
       sql.number(Anno_Nomenclatura);
@@ -95,13 +92,10 @@ void CLSCG_DECODE::Servizio(const ObjectRef& TextEdit, const Value& Codice) noex
       sql << "SELECT TOP(1) CG0L_DESCRIZIONE AS CG72_DESCR " LEMA_CRLF
              " FROM CG72_NOMENCLATURE WITH (NOLOCK) " LEMA_CRLF
              " LEFT OUTER JOIN CG0L_DESLINGUA WITH (NOLOCK) " LEMA_CRLF
-             "  ON CG0L_PROVID = 11 " LEMA_CRLF
-             "  AND CG0L_IDPROV = CG72_CNKEY " LEMA_CRLF
+             "  ON CG0L_PROVID = 11 " LEMA_CRLF "  AND CG0L_IDPROV = CG72_CNKEY " LEMA_CRLF
              "  AND CG0L_CODLINGUA_MG52 = '"
-          << quoted(language) << "'" LEMA_CRLF
-             "  WHERE  CG72_CODICE = '"
-          << quoted(Codice, "") << "'" LEMA_CRLF
-             "  AND  CG72_INDTIPO = 1";
+          << quoted(language) << "'" LEMA_CRLF "  WHERE  CG72_CODICE = '" << quoted(Codice, "")
+          << "'" LEMA_CRLF "  AND  CG72_INDTIPO = 1";
     }
     StringaSQL_ = sql.value();
   });
@@ -115,13 +109,12 @@ void CLSCG_DECODE::CategorieStampa(const ObjectRef& objOcxDecode, const Value& v
   detail::step([&] { language = host_language("ITA "); });
   detail::step([&] {
     SqlText sql(384);
-    sql << "SELECT " LEMA_CR
-           "  CG0L_DESCRIZIONE AS CG0Z_DESCRIZIONE " LEMA_CR
+    sql << "SELECT " LEMA_CR "  CG0L_DESCRIZIONE AS CG0Z_DESCRIZIONE " LEMA_CR
            "FROM CG0Z_CATEGORIESTP WITH(NOLOCK) " LEMA_CR
            "LEFT OUTER JOIN CG0L_DESLINGUA WITH(NOLOCK) " LEMA_CR
            "             ON CG0L_CODLINGUA_MG52 = '"
-        << quoted(language) << "'" LEMA_CR
-           "            AND CG0L_PROVID = 14 " LEMA_CR
+        << quoted(language)
+        << "'" LEMA_CR "            AND CG0L_PROVID = 14 " LEMA_CR
            "            AND CG0L_IDPROV = CG0Z_ID "
            "WHERE 1=1 " LEMA_CR;
     // The identity, when given, wins over the category code.
@@ -150,8 +143,8 @@ void CLSCG_DECODE::AziendaIntercompany(const ObjectRef& TextEdit, const Value& C
       sql << "   AND CGB0_DATACONFIG = (SELECT MAX(CGB0.CGB0_DATACONFIG)" LEMA_CR
              "                          FROM CGB0_CONFIGINFRAGRUPPO AS CGB0 WITH(NOLOCK)" LEMA_CR
              "                          WHERE CGB0.CGB0_DATACONFIG <= '"
-          << quoted(DataPerSQL(DataStrutturaIntercompany)) << "'" LEMA_CR
-             "                          )" LEMA_CR;
+          << quoted(DataPerSQL(DataStrutturaIntercompany))
+          << "'" LEMA_CR "                          )" LEMA_CR;
     StringaSQL_ = sql.value();
   });
 }
@@ -163,13 +156,13 @@ void CLSCG_DECODE::CausaliPagEff(const ObjectRef& TextEdit, const Value& Codice,
     // A kind of reason restricts to the reasons configured for the company in that kind.
     const int16_t kind = TipoCausale ? *TipoCausale : int16_t{0};
     SqlText sql(kind != 0 ? 512 : 128);
-    sql << "SELECT CGP0_DESCRIZIONE" LEMA_CRLF
-           " FROM CGP0_PAGEFFCAUSALI WITH (NOLOCK)" LEMA_CRLF;
+    sql << "SELECT CGP0_DESCRIZIONE" LEMA_CRLF " FROM CGP0_PAGEFFCAUSALI WITH (NOLOCK)" LEMA_CRLF;
     if (kind != 0)
       sql << " INNER JOIN CGP5_PAGEFFPARAM WITH (NOLOCK) ON CGP5_CAUSALE_CGP0 = CGP0_CAUSALE" LEMA_CRLF
              " INNER JOIN CGP6_PAGEFFPARAMDITTA WITH (NOLOCK) ON CGP6_DITTA_CG18 = "
           << Ditta
-          << LEMA_CRLF "                                               AND CGP6_CAUSALE_CGP0 = CGP0_CAUSALE" LEMA_CRLF;
+          << LEMA_CRLF
+          "                                               AND CGP6_CAUSALE_CGP0 = CGP0_CAUSALE" LEMA_CRLF;
     sql << " WHERE CGP0_CAUSALE = " << Codice;
     if (kind != 0) {
       sql << LEMA_CRLF "   AND CGP5_TIPOCAUSALE = ";

@@ -79,10 +79,8 @@ void CLSCG_DECODE::Cespiti(const ObjectRef& TextEdit, const Value& Ditta,
   detail::step([&] {
     // Every column is selected whatever the table binds; lines end with CR alone.
     SqlText sql(224);
-    sql << " SELECT CS04_DESCR," LEMA_CR
-           "        CS04_SOTTOSPEC_CG14," LEMA_CR
-           "        CS04_CODICE_CG22" LEMA_CR
-           " FROM   CS04_ANAGCESPITE WITH(NOLOCK)" LEMA_CR
+    sql << " SELECT CS04_DESCR," LEMA_CR "        CS04_SOTTOSPEC_CG14," LEMA_CR
+           "        CS04_CODICE_CG22" LEMA_CR " FROM   CS04_ANAGCESPITE WITH(NOLOCK)" LEMA_CR
            " WHERE  CS04_DITTA_CG18 = ";
     sql.or_default(Ditta, "0");
     sql << LEMA_CR "   AND  CS04_CESPITE = ";

@@ -81,18 +81,55 @@ class Handler final : public EventSink {
 
 // Texts that mean something to the library or to SQL.
 constexpr std::string_view kWords[] = {
-    "",        " ",           "'",          "''",         "0",          "-1",         "1e308",
-    "A1",      "CG33_CODICE", "CG14_GRUPPO DESC, CG14_SPECIE", "x' OR '1'='1", "1 OR 1=1",
-    "2024-03-15", "15/03/2024", "20240229", "31/02/2024", "\xC3\xA8",   "\xFF\xFE",   "NaN",
-    "True",    "ITA ",        "sqlite3://db=:memory:",  "Lkp_",       "\r\n",       "ORDER BY",
+    "",
+    " ",
+    "'",
+    "''",
+    "0",
+    "-1",
+    "1e308",
+    "A1",
+    "CG33_CODICE",
+    "CG14_GRUPPO DESC, CG14_SPECIE",
+    "x' OR '1'='1",
+    "1 OR 1=1",
+    "2024-03-15",
+    "15/03/2024",
+    "20240229",
+    "31/02/2024",
+    "\xC3\xA8",
+    "\xFF\xFE",
+    "NaN",
+    "True",
+    "ITA ",
+    "sqlite3://db=:memory:",
+    "Lkp_",
+    "\r\n",
+    "ORDER BY",
 };
 // Members of the stand-ins that can be made to fail.
 constexpr std::string_view kStandInMembers[] = {
-    "",           "ActiveInterface", "FiltroStringaSQL", "AliquoteIVA",     "StringaSQL",
-    "ArrayFields", "Titolo",         "Plookup",          "ConnectField",    "CallCauCont",
-    "CallServizio", "CallElenchiMov3000", "Stato",       "Errore",          "Connessione",
-    "SetHostInterface", "Prepare",   "ShowReferences",   "CodiceCausaliContabili",
-    "CallAziendeIntercompany", "TipoVisualizzazioneIntercompany",
+    "",
+    "ActiveInterface",
+    "FiltroStringaSQL",
+    "AliquoteIVA",
+    "StringaSQL",
+    "ArrayFields",
+    "Titolo",
+    "Plookup",
+    "ConnectField",
+    "CallCauCont",
+    "CallServizio",
+    "CallElenchiMov3000",
+    "Stato",
+    "Errore",
+    "Connessione",
+    "SetHostInterface",
+    "Prepare",
+    "ShowReferences",
+    "CodiceCausaliContabili",
+    "CallAziendeIntercompany",
+    "TipoVisualizzazioneIntercompany",
 };
 
 struct Run {
@@ -120,11 +157,16 @@ Array read_array(Reader& r, Run& run, int depth) {
 Value read_value(Reader& r, Run& run, int depth) {
   const uint8_t tag = r.u8();
   switch (tag % 16) {
-    case 0: return Value();
-    case 1: return Value::null();
-    case 2: return Value::missing();
-    case 3: return Value(static_cast<int16_t>(r.u16()));
-    case 4: return Value(static_cast<int32_t>(r.u32()));
+    case 0:
+      return Value();
+    case 1:
+      return Value::null();
+    case 2:
+      return Value::missing();
+    case 3:
+      return Value(static_cast<int16_t>(r.u16()));
+    case 4:
+      return Value(static_cast<int32_t>(r.u32()));
     case 5: {
       const uint64_t bits = r.u64();
       double d;
@@ -137,7 +179,12 @@ Value read_value(Reader& r, Run& run, int depth) {
                                      -std::numeric_limits<double>::infinity(),
                                      std::numeric_limits<double>::max(),
                                      std::numeric_limits<double>::denorm_min(),
-                                     -0.0, 1e15, -1e15 - 1, 2147483647.5, -32768.5, 9.2233720368547758e18};
+                                     -0.0,
+                                     1e15,
+                                     -1e15 - 1,
+                                     2147483647.5,
+                                     -32768.5,
+                                     9.2233720368547758e18};
       return Value(kSpecial[r.u8() % std::size(kSpecial)]);
     }
     case 7: {
@@ -146,7 +193,8 @@ Value read_value(Reader& r, Run& run, int depth) {
       d.scale = r.u8();
       return Value(d);
     }
-    case 8: return Value(r.bytes(r.u16() % 512));
+    case 8:
+      return Value(r.bytes(r.u16() % 512));
     case 9: {
       const char c = static_cast<char>(r.u8());
       return Value(std::string(static_cast<size_t>(r.u16()) * 16, c));  // up to about 1 MB
@@ -157,7 +205,8 @@ Value read_value(Reader& r, Run& run, int depth) {
       d.seconds = static_cast<int32_t>(r.u32());
       return Value(d);
     }
-    case 11: return Value(static_cast<bool>(r.u8() & 1));
+    case 11:
+      return Value(static_cast<bool>(r.u8() & 1));
     case 12: {
       if (run.pool.empty()) return Value::nothing();
       const uint8_t i = r.u8();
@@ -166,7 +215,8 @@ Value read_value(Reader& r, Run& run, int depth) {
     case 13:
       if (depth >= 3) return Value();
       return Value(read_array(r, run, depth));
-    case 14: return Value(kWords[r.u8() % std::size(kWords)]);
+    case 14:
+      return Value(kWords[r.u8() % std::size(kWords)]);
     default: {
       std::string s = std::to_string(static_cast<int32_t>(r.u32()));
       if (r.u8() & 1) s = " " + s + " ";
@@ -191,7 +241,8 @@ const ObjectRef& shared_connection() {
         "INTEGER, CG19_DATAAPE DATE, CG19_DATACHIU DATE, CG19_FLGESERCOR INTEGER, CG19_FLGESERCHIUSO "
         "INTEGER, CG19_FLGGENCESP INTEGER, CG19_FLGGENRISC INTEGER, CG19_FLGADECBCLI INTEGER, "
         "CG19_FLGADECBATT INTEGER, CG19_FLGADECBFOR INTEGER, CG19_FLGADECBPAS INTEGER)");
-    c->Execute("INSERT INTO CG19_ANADITTAESER VALUES (1, 2024, 1, '2024-01-01', '2024-12-31', 1, 0, 1, 0, 0, 0, 0, 1)");
+    c->Execute(
+        "INSERT INTO CG19_ANADITTAESER VALUES (1, 2024, 1, '2024-01-01', '2024-12-31', 1, 0, 1, 0, 0, 0, 0, 1)");
     return ObjectRef(c);
   }();
   return db;
@@ -205,8 +256,10 @@ void one_input(const uint8_t* data, size_t size) {
 
   auto board = std::make_shared<host::StandInBoard>(std::make_shared<NullSink>());
   auto installed = board->install();
-  const std::string_view prog_ids[] = {host::kSiblingLookup, host::kSiblingConnect, host::kDocumentGraphics};
-  const std::string_view failing = kStandInMembers[(stand_in_flags >> 3) % std::size(kStandInMembers)];
+  const std::string_view prog_ids[] = {host::kSiblingLookup, host::kSiblingConnect,
+                                       host::kDocumentGraphics};
+  const std::string_view failing =
+      kStandInMembers[(stand_in_flags >> 3) % std::size(kStandInMembers)];
   for (size_t i = 0; i < std::size(prog_ids); ++i) {
     host::StandInConfig& cfg = board->config(prog_ids[i]);
     cfg.absent = stand_in_flags & (1u << i);
@@ -214,7 +267,8 @@ void one_input(const uint8_t* data, size_t size) {
   }
 
   host::RecordingHostConfig host_cfg;
-  host_cfg.translation = static_cast<host::RecordingHostConfig::Translation>(((flags >> 2) & 3) % 3);
+  host_cfg.translation =
+      static_cast<host::RecordingHostConfig::Translation>(((flags >> 2) & 3) % 3);
   host_cfg.prefix = "l'";
   const char* ops[] = {"LanguageCode", "CompanyCode", "Translate", "IsHostOptionSet"};
   for (int i = 0; i < 4; ++i)
@@ -222,7 +276,8 @@ void one_input(const uint8_t* data, size_t size) {
   ObjectRef host(make_object<host::RecordingHost>(host_cfg, nullptr));
 
   Run run;
-  for (std::string_view cls : {CLSCG_LOOKUP::kProgId, CLSCG_DECODE::kProgId, CLSCG_CONNECT::kProgId})
+  for (std::string_view cls :
+       {CLSCG_LOOKUP::kProgId, CLSCG_DECODE::kProgId, CLSCG_CONNECT::kProgId})
     run.instances.push_back(create_object(cls));
   if (flags & 2)
     for (ObjectRef& o : run.instances) set_property(*o, "ActiveInterface", Value(host));
@@ -230,7 +285,8 @@ void one_input(const uint8_t* data, size_t size) {
   // the three classes other than the ones driven (an instance handed to itself, say as
   // the control of its own binding table, would keep itself alive: the host's doing).
   run.pool = {host::make_control("a"), host::make_control("b"), host, shared_connection()};
-  for (std::string_view cls : {CLSCG_LOOKUP::kProgId, CLSCG_DECODE::kProgId, CLSCG_CONNECT::kProgId})
+  for (std::string_view cls :
+       {CLSCG_LOOKUP::kProgId, CLSCG_DECODE::kProgId, CLSCG_CONNECT::kProgId})
     run.pool.push_back(create_object(cls));
 
   auto* connector = dynamic_cast<CLSCG_CONNECT*>(run.instances[2].get());
@@ -240,7 +296,8 @@ void one_input(const uint8_t* data, size_t size) {
     const uint8_t target = r.u8();
     if (target >= 250) {
       // The opened program picks a value (when the connector holds a sibling).
-      Value cancel = read_value(r, run, 0), data_v = read_value(r, run, 0), called = read_value(r, run, 0);
+      Value cancel = read_value(r, run, 0), data_v = read_value(r, run, 0),
+            called = read_value(r, run, 0);
       if (ObjectRef s = connector->sibling()) {
         try {
           host::pick(*s, cancel, data_v, called);
@@ -272,8 +329,10 @@ void one_input(const uint8_t* data, size_t size) {
     for (const Member& m : o->class_info().members()) {
       if (m.kind != MemberKind::Property) continue;
       try {
-        if (m.access & access::S) set_property(*o, m.name, Value::nothing());
-        else if ((m.access & access::L) && m.type == TypeTag::Variant) let_property(*o, m.name, Value());
+        if (m.access & access::S)
+          set_property(*o, m.name, Value::nothing());
+        else if ((m.access & access::L) && m.type == TypeTag::Variant)
+          let_property(*o, m.name, Value());
       } catch (const Error&) {
       }
     }

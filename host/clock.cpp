@@ -15,6 +15,8 @@ Date today() {
   return *Date::from_civil(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
 }
 
-void pin_today(std::optional<Date> date) { g_pinned = date; }
+void pin_today(std::optional<Date> date) {
+  g_pinned = date;
+}
 
 }  // namespace lema::host

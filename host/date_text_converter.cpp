@@ -92,7 +92,8 @@ Value sql_date_text(const Value& v) {
       return;
     }
     call_method(*conv, "SetText", {Value(std::move(text))});
-    if (to_long(get_property(*conv, "ErrorNumber")) == 0) result = get_property(*conv, "SqlDateText");
+    if (to_long(get_property(*conv, "ErrorNumber")) == 0)
+      result = get_property(*conv, "SqlDateText");
   });
   return result;
 }

@@ -15,8 +15,9 @@ class Context final : public Object {
   Value LanguageCode() const { return host_->LanguageCode(); }
   Value CompanyCode() const { return host_->CompanyCode(); }
   const ClassInfo& class_info() const override {
-    static const ClassInfo info("HostContext", {bind::getter<&Context::LanguageCode>("LanguageCode"),
-                                                bind::getter<&Context::CompanyCode>("CompanyCode")});
+    static const ClassInfo info("HostContext",
+                                {bind::getter<&Context::LanguageCode>("LanguageCode"),
+                                 bind::getter<&Context::CompanyCode>("CompanyCode")});
     return info;
   }
 
@@ -33,8 +34,8 @@ class Translator final : public Object {
     return out;
   }
   const ClassInfo& class_info() const override {
-    static const ClassInfo info("HostTranslator",
-                                {bind::method<&Translator::Translate>("Translate", {bind::req("Text")})});
+    static const ClassInfo info(
+        "HostTranslator", {bind::method<&Translator::Translate>("Translate", {bind::req("Text")})});
     return info;
   }
 
@@ -68,7 +69,8 @@ Value host_environment(Object& o) {
   return Value(FrameworkMembers::environment(static_cast<HostFramework&>(o)));
 }
 Value host_option(Object& o, std::span<Value> args, const Member& m) {
-  if (!args.empty()) raise(ErrorCode::WrongArgumentCount, "Wrong number of arguments: " + std::string(m.name));
+  if (!args.empty())
+    raise(ErrorCode::WrongArgumentCount, "Wrong number of arguments: " + std::string(m.name));
   return Value(static_cast<HostFramework&>(o).IsHostOptionSet());
 }
 

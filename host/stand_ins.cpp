@@ -22,11 +22,16 @@ std::string describe(const Value& v) {
     case Kind::Object:
       return v.as_object() ? std::string("#").append(v.as_object()->class_info().prog_id())
                            : "Nothing";
-    case Kind::Array: return "Array";
-    case Kind::Missing: return "Missing";
-    case Kind::Null: return "Null";
-    case Kind::Empty: return "Empty";
-    default: return to_text(v);
+    case Kind::Array:
+      return "Array";
+    case Kind::Missing:
+      return "Missing";
+    case Kind::Null:
+      return "Null";
+    case Kind::Empty:
+      return "Empty";
+    default:
+      return to_text(v);
   }
 }
 }  // namespace
@@ -37,7 +42,8 @@ void TextLog::record(const Interaction& e) {
   if (e.value) line.append(" = ").append(describe(*e.value));
   if (e.has_args) {
     line += " (";
-    for (size_t i = 0; i < e.args.size(); ++i) line.append(i ? ", " : "").append(describe(e.args[i]));
+    for (size_t i = 0; i < e.args.size(); ++i)
+      line.append(i ? ", " : "").append(describe(e.args[i]));
     line += ")";
   }
   lines.push_back(std::move(line));
@@ -91,8 +97,12 @@ void RecordingHost::Translate(std::string_view text, std::string& out) {
   }
   std::string r;
   switch (config_.translation) {
-    case RecordingHostConfig::Translation::Identity: r = std::string(text); break;
-    case RecordingHostConfig::Translation::Prefix: r = config_.prefix + std::string(text); break;
+    case RecordingHostConfig::Translation::Identity:
+      r = std::string(text);
+      break;
+    case RecordingHostConfig::Translation::Prefix:
+      r = config_.prefix + std::string(text);
+      break;
     case RecordingHostConfig::Translation::Numbered:
       r = std::string(text).append("#").append(std::to_string(translate_calls_));
       break;
@@ -139,7 +149,9 @@ const ClassInfo& info_for(std::string_view prog_id) {
 class StandIn final : public Object {
  public:
   StandIn(std::shared_ptr<StandInBoard> board, std::string prog_id, std::string who)
-      : board_(std::move(board)), info_(&info_for(prog_id)), prog_id_(std::move(prog_id)),
+      : board_(std::move(board)),
+        info_(&info_for(prog_id)),
+        prog_id_(std::move(prog_id)),
         who_(std::move(who)) {
     Interaction e{who_, "create", ""};
     board_->sink().record(e);
@@ -210,15 +222,18 @@ class StandIn final : public Object {
     CaseInsensitiveLess less;
     auto is = [&](std::string_view a, std::string_view b) { return !less(a, b) && !less(b, a); };
     if (is(prog_id_, kSiblingLookup) && is(name, "AliquoteIVA")) vat_code_list();
-    if (auto it = cfg.byref.find(name); it != cfg.byref.end() && !args.empty()) args[0] = it->second;
+    if (auto it = cfg.byref.find(name); it != cfg.byref.end() && !args.empty())
+      args[0] = it->second;
     if (auto it = cfg.returns.find(name); it != cfg.returns.end()) return it->second;
-    if (is(prog_id_, kSiblingConnect) && name.size() > 4 && is(name.substr(0, 4), "Call")) return Value(true);
+    if (is(prog_id_, kSiblingConnect) && name.size() > 4 && is(name.substr(0, 4), "Call"))
+      return Value(true);
     return Value();
   }
 
   // The VAT-code list of the sibling lookup, with the caller's extra condition applied.
   void vat_code_list() {
-    std::string sql = "SELECT CG28_CODICE, CG28_DESCR, CG28_ALIQUOTA FROM CG28_TABIVA WITH (NOLOCK)";
+    std::string sql =
+        "SELECT CG28_CODICE, CG28_DESCR, CG28_ALIQUOTA FROM CG28_TABIVA WITH (NOLOCK)";
     auto f = props_.find("FiltroStringaSQL");
     if (f != props_.end() && is_given(f->second)) {
       sql += " WHERE ";
@@ -286,8 +301,7 @@ ObjectRef StandInBoard::sibling_of(const Object& connector) const {
     auto* s = o ? dynamic_cast<StandIn*>(o.get()) : nullptr;
     if (!s || s->class_info().prog_id() != kSiblingConnect) continue;
     const Value* p = s->prop("Plookup");
-    if (p && p->is_object() && p->as_object() &&
-        p->as_object()->identity() == connector.identity())
+    if (p && p->is_object() && p->as_object() && p->as_object()->identity() == connector.identity())
       return o;
   }
   return {};
@@ -320,6 +334,8 @@ class Control final : public Object {
 };
 }  // namespace
 
-ObjectRef make_control(std::string name) { return make_object<Control>(std::move(name)); }
+ObjectRef make_control(std::string name) {
+  return make_object<Control>(std::move(name));
+}
 
 }  // namespace lema::host

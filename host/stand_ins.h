@@ -82,8 +82,8 @@ inline constexpr std::string_view kSiblingConnect = "PIRO_CONNECT.CLSCG_CONNECT"
 inline constexpr std::string_view kDocumentGraphics = "DocumentGraphics";
 
 struct StandInConfig {
-  bool absent = false;                                 // the class cannot be created
-  std::set<std::string, CaseInsensitiveLess> fail;     // members that raise when used
+  bool absent = false;                                        // the class cannot be created
+  std::set<std::string, CaseInsensitiveLess> fail;            // members that raise when used
   std::map<std::string, Value, CaseInsensitiveLess> returns;  // get / call results
   std::map<std::string, Value, CaseInsensitiveLess> byref;    // written into argument 0
 };

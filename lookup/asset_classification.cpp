@@ -54,7 +54,8 @@ void CLSCG_LOOKUP::SottoSpecieCespiti(const Value& Gruppo, const Value& Specie,
     sql << "SELECT CG14_SOTTOSPEC,CG14_DESCR FROM CG14_PERCAMM WITH (NOLOCK) "
            " WHERE CG14_GRUPPO = ";
     sql.or_default(Gruppo, "0");
-    sql << " AND CG14_SPECIE = '" << quoted(Specie, "") << "' AND CG14_SOTTOSPEC > 0 "
+    sql << " AND CG14_SPECIE = '" << quoted(Specie, "")
+        << "' AND CG14_SOTTOSPEC > 0 "
            " ORDER BY "
         << order_list(order);
     StringaSQL_ = sql.value();

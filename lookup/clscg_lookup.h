@@ -71,11 +71,13 @@ class CLSCG_LOOKUP final : public Object {
   void CausaliContabili() noexcept;
   void EserciziContabili(ObjectRef& Connessione, const Value& CodiceDitta) noexcept;
   void GruppoCespiti(const Value& CampoOrdinamento = Value::missing()) noexcept;
-  void SpecieCespiti(const Value& Gruppo, const Value& CampoOrdinamento = Value::missing()) noexcept;
+  void SpecieCespiti(const Value& Gruppo,
+                     const Value& CampoOrdinamento = Value::missing()) noexcept;
   void RiclassificazionePdC(const Value& CampoOrdinamento = Value::missing()) noexcept;
   void RiclassificazioneBilancioCEE(const Value& CodiceBilancioCEE,
                                     const Value& CampoOrdinamento = Value::missing()) noexcept;
-  void ContiImmobilizzi(const Value& Gruppo, const Value& CampoOrdinamento = Value::missing()) noexcept;
+  void ContiImmobilizzi(const Value& Gruppo,
+                        const Value& CampoOrdinamento = Value::missing()) noexcept;
   void SottoSpecieCespiti(const Value& Gruppo, const Value& Specie,
                           const Value& CampoOrdinamento = Value::missing()) noexcept;
   void Cespiti(const Value& Ditta, const Value& CampoOrdinamento = Value::missing()) noexcept;
@@ -97,7 +99,8 @@ class CLSCG_LOOKUP final : public Object {
                         const Value& CodContribuente = Value::missing()) noexcept;
   void CespitiPerContoContabile(const Value& Ditta, const Value& CodicePdC, const Value& Conto,
                                 const Value& CampoOrdinamento = Value::missing()) noexcept;
-  void BeniUsati(const Value& CodiceDitta, const Value& CampoOrdinamento = Value::missing()) noexcept;
+  void BeniUsati(const Value& CodiceDitta,
+                 const Value& CampoOrdinamento = Value::missing()) noexcept;
   void AziendeIntercompany() noexcept;
   void ContiCorrenti(const Value& CodAnagContr, TipoSoggettoF24 TipoSoggetto,
                      const Value& CampoOrdinamento = Value::missing()) noexcept;
@@ -118,7 +121,8 @@ class CLSCG_LOOKUP final : public Object {
   void EserciziContabili_LKPGRID(ObjectRef& Connessione, const Value& CodiceDitta) noexcept;
   void LettereIntento() noexcept;
   void IFRS15_Tipi(const Value& CampoOrdinamento = Value::missing()) noexcept;
-  void IFRS15_Operativita(int16_t TipoIFRS, const Value& CampoOrdinamento = Value::missing()) noexcept;
+  void IFRS15_Operativita(int16_t TipoIFRS,
+                          const Value& CampoOrdinamento = Value::missing()) noexcept;
   void IFRS15_Nature(int16_t TipoIFRS, const Value& CampoOrdinamento = Value::missing()) noexcept;
   void IFRS15_ClassificazioneArticoli(int16_t TipoIFRS,
                                       const Value& CampoOrdinamento = Value::missing()) noexcept;

@@ -19,8 +19,12 @@ namespace {
 constexpr std::string_view kCodiceContratto = "Codice contratto";
 
 // Open/given tests of the criteria (value-or-default rule, then compared with the default).
-bool open_number(const Value& v) { return !is_given(v) || detail::numeric_equals(v, 0); }
-bool open_text(const Value& v) { return equals_text(value_or_default(v, Value::literal("")), ""); }
+bool open_number(const Value& v) {
+  return !is_given(v) || detail::numeric_equals(v, 0);
+}
+bool open_text(const Value& v) {
+  return equals_text(value_or_default(v, Value::literal("")), "");
+}
 
 // Copies the filled heading slots into the column table. The contract column's index is
 // the result, but only when the list is not collapsed to the contract codes.
@@ -55,7 +59,8 @@ int16_t CLSCG_LOOKUP::ContrattiMovimenti3000Euro(bool RaggruppaContratti) noexce
   int16_t result = 0;
   detail::step([&] { StringaSQL_ = Value::literal(""); });
   // An open reference date becomes today's and stays so on the instance.
-  detail::step([&] { DataRegistrazione = ValoreODefault(DataRegistrazione, Value(host::today())); });
+  detail::step(
+      [&] { DataRegistrazione = ValoreODefault(DataRegistrazione, Value(host::today())); });
 
   std::optional<bool> azienda_open, tipo_open, codice_open, numreg_open;
   detail::step([&] { azienda_open = open_number(CodAzienda); });
@@ -77,8 +82,10 @@ int16_t CLSCG_LOOKUP::ContrattiMovimenti3000Euro(bool RaggruppaContratti) noexce
       slots[3] = "Codice cliente/fornitore";
       detail::step([&] {
         const Value tipo = ValoreODefault(TipoCF, Value::literal(""));
-        if (detail::numeric_equals(tipo, 0)) slots[3] = "Codice cliente";
-        else if (detail::numeric_equals(tipo, 1)) slots[3] = "Codice fornitore";
+        if (detail::numeric_equals(tipo, 0))
+          slots[3] = "Codice cliente";
+        else if (detail::numeric_equals(tipo, 1))
+          slots[3] = "Codice fornitore";
       });
       slots[4] = "Ragione sociale";
     }
@@ -97,8 +104,10 @@ int16_t CLSCG_LOOKUP::ContrattiMovimenti3000Euro(bool RaggruppaContratti) noexce
   };
   detail::part_step(refused, [&] {
     if (!azienda_open) return;
-    if (*azienda_open) select += "CG3C_DITTA_CG18, CG16.CG16_RAGSOANAG, ";
-    else condition("   AND  CG3C_DITTA_CG18 = ", CodAzienda);
+    if (*azienda_open)
+      select += "CG3C_DITTA_CG18, CG16.CG16_RAGSOANAG, ";
+    else
+      condition("   AND  CG3C_DITTA_CG18 = ", CodAzienda);
   });
   // The kind column; its two words are translated only when it is built.
   auto tipo_column = [&] {
@@ -111,8 +120,10 @@ int16_t CLSCG_LOOKUP::ContrattiMovimenti3000Euro(bool RaggruppaContratti) noexce
   detail::part_step(refused, [&] {
     if (!codice_open) return;
     if (!*codice_open) {
-      if (tipo_open == true) tipo_column();
-      else if (tipo_open == false) condition("   AND  CG3C_TIPOCF_CG44 = ", TipoCF);
+      if (tipo_open == true)
+        tipo_column();
+      else if (tipo_open == false)
+        condition("   AND  CG3C_TIPOCF_CG44 = ", TipoCF);
       condition("   AND  CG3C_CLIFOR_CG44 = ", CodCliFor);
     } else {
       if (tipo_open == true) tipo_column();
@@ -246,8 +257,7 @@ int16_t CLSCG_LOOKUP::ContrattiCorrispettivi3000Euro(bool RaggruppaContratti) no
       sql << " LEFT OUTER JOIN CG16_ANAGGEN AS CG16_ANAG" << LEMA_CR
           << "   ON CG16_ANAG.CG16_CODICE = CG3D_CODICE_CG16" << LEMA_CR;
     }
-    close_statement(sql, " WHERE CG3D_CONTRATTO IS NOT NULL", conditions, select,
-                    " AS DESCRANAG");
+    close_statement(sql, " WHERE CG3D_CONTRATTO IS NOT NULL", conditions, select, " AS DESCRANAG");
     StringaSQL_ = sql.value();
   });
   detail::step([&] { Caption_ = Value::literal("Elenco contratti corrispettivi"); });

@@ -129,7 +129,10 @@ void CLSCG_LOOKUP::AnagContribuente(const Value& CampoOrdinamento) noexcept {
         return detail::Deferred{[&tr, word](std::string& out) { tr(out, word); }};
       };
       sql << " SELECT"
-          << " CG1F_CODICE," << " CG1F_DITTA_CG18," << " CG1F_RAGSOC," << " CG1F_NOME,"
+          << " CG1F_CODICE,"
+          << " CG1F_DITTA_CG18,"
+          << " CG1F_RAGSOC,"
+          << " CG1F_NOME,"
           << " CG1F_INDIRIZZO,"
           << " (CG1F_COMUNE_CG01 + ' - ' + RTRIM(CG1F_CAPRES) + ' ' + CG1F_CITTARES + ' ' + CG1F_PROVRES) AS COMUNE,"
           << " CG1F_CODFISCALE,"
@@ -150,22 +153,30 @@ void CLSCG_LOOKUP::AnagContribuente(const Value& CampoOrdinamento) noexcept {
           << " (SELECT  CAST(CG03_CODICE AS NVARCHAR(4)) + ' - ' + CG03_DESCR FROM CG03_TABCONCESS WITH(NOLOCK) WHERE CG03_CODICE = CG1F_CODICE_CG03) AS CONCESSIONE,"
           << " (SELECT  CAST(CG12_BANCA AS NVARCHAR(5)) + ' - ' + CG12_DESCR FROM CG12_BANCHE WITH(NOLOCK) WHERE CG12_BANCA = CG1F_CODABI_CG13) AS ABI,"
           << " (SELECT  CAST(CG13_CODCAB AS NVARCHAR(5)) + ' - ' + CG13_DESCR FROM CG13_AGENZIE WITH(NOLOCK) WHERE CG13_BANCA_CG12 = CG1F_CODABI_CG13 AND CG13_CODCAB = CG1F_CODCAB_CG13) AS CAB,"
-          << kContoPredefinito << "0" << " AND CG7F_PREDEFINITO = 1) AS CONTCORR,"
-          << " CG1F_RAGSOCMIT," << " CG1F_CODFISCALEMIT," << " CG1F_INDIRIZZOMIT,"
+          << kContoPredefinito << "0"
+          << " AND CG7F_PREDEFINITO = 1) AS CONTCORR,"
+          << " CG1F_RAGSOCMIT,"
+          << " CG1F_CODFISCALEMIT,"
+          << " CG1F_INDIRIZZOMIT,"
           << " (CG1F_COMUNEMIT_CG01 + ' - ' + RTRIM(CG1F_CAPRESMIT) + ' ' + CG1F_CITTARESMIT + ' ' + CG1F_PROVRESMIT) AS COMUNEMIT,"
           << " (CASE CG1F_FLGPAGAMENTO WHEN 1 THEN '" << T("Si") << "' ELSE '' END) AS ADDEBITOMIT,"
-          << kContoPredefinito << "1" << " AND CG7F_PREDEFINITO = 1) AS CONTCORRMIT,"
+          << kContoPredefinito << "1"
+          << " AND CG7F_PREDEFINITO = 1) AS CONTCORRMIT,"
           << " (SELECT  CAST(CG12_BANCA AS NVARCHAR(5)) + ' - ' + CG12_DESCR FROM CG12_BANCHE WITH(NOLOCK) WHERE CG12_BANCA = CG1F_CODABIMIT_CG13) AS ABIMIT,"
           << " (SELECT  CAST(CG13_CODCAB AS NVARCHAR(5)) + ' - ' + CG13_DESCR FROM CG13_AGENZIE WITH(NOLOCK) WHERE CG13_BANCA_CG12 = CG1F_CODABIMIT_CG13 AND CG13_CODCAB = CG1F_CODCABMIT_CG13) AS CABMIT,"
           << " (CASE CG1F_FLGVEICOLATORE WHEN 1 THEN '" << T("Si")
           << "' ELSE '' END) AS SOGVEICOLATORE,"
-          << " CG1F_CODSIAMIT," << " CG1F_RIFERIMENTOMIT,"
+          << " CG1F_CODSIAMIT,"
+          << " CG1F_RIFERIMENTOMIT,"
           << " (CASE CG1F_INDDESTINATARIO WHEN 0 THEN '" << T("Contribuente") << "' WHEN 1 THEN '"
           << T("Mittente") << "' ELSE '' END) AS DESTINATARIO,"
-          << " CG1F_PERCORSOINVIO," << " CG1F_PERCORSORICEV,";
+          << " CG1F_PERCORSOINVIO,"
+          << " CG1F_PERCORSORICEV,";
       for (const TitoloFirmatario& t : kTitoliFirmatario) sql << t.when << T(t.title) << "'";
       sql << "                     ELSE '' END) AS TITOLOFIRM,"
-          << " CG1F_ENTCOGNOME," << " CG1F_ENTNOME," << " CG1F_ENTCODFISCALE,"
+          << " CG1F_ENTCOGNOME,"
+          << " CG1F_ENTNOME,"
+          << " CG1F_ENTCODFISCALE,"
           << " (CASE CG1F_ENTSESSO WHEN 0 THEN '" << T("Maschio") << "' WHEN 1 THEN '"
           << T("Femmina") << "' ELSE '' END) AS SESSOFIRM,"
           << " CG1F_ENTDATANASC,"
@@ -173,8 +184,10 @@ void CLSCG_LOOKUP::AnagContribuente(const Value& CampoOrdinamento) noexcept {
           << " CG1F_ENTINDIRIZZORES,"
           << " (CG1F_ENTCOMUNERES_CG01 + ' - ' + RTRIM(CG1F_ENTCAPRES) + ' ' + CG1F_ENTCITTARES + ' ' + CG1F_ENTPROVRES) AS COMUNEFIRM,"
           << " (CASE CG1F_ENTFLGPAGAM WHEN 1 THEN '" << T("Si") << "' ELSE '' END) AS ADDEBITOFIRM,"
-          << kContoPredefinito << "2" << " AND CG7F_PREDEFINITO = 1) AS CONTCORRFIRM,"
-          << " CG1F_ENTPATHINVIO," << " CG1F_ENTPATHRICEZ"
+          << kContoPredefinito << "2"
+          << " AND CG7F_PREDEFINITO = 1) AS CONTCORRFIRM,"
+          << " CG1F_ENTPATHINVIO,"
+          << " CG1F_ENTPATHRICEZ"
           << " FROM CG1F_ANAGCONTRIBUENTE WITH (NOLOCK)";
     });
     SqlText sql(8192);
@@ -193,10 +206,14 @@ void CLSCG_LOOKUP::AnagContribuente(const Value& CampoOrdinamento) noexcept {
 
 void CLSCG_LOOKUP::Tributo(const Value& Sezione, const Value& CampoOrdinamento) noexcept {
   static const detail::HeadingTable kColumns{
-      "Sezione",           "Tributo",          "Codice matricola",  "Codice 1° periodo",
-      "Codice 2° periodo", "Descrizione ridotta", "Descrizione",    "Ind. ICI o comuni",
-      "Detrazione ICI",    "Cred. compens.",   "Deb. non compens.", "Rich. cod. ufficio",
-      "Rich. cod. atto",   "Ind. cod. ente loc.", "Ind. cod. regione", "Ind. sigla prov.",
+      "Sezione",           "Tributo",
+      "Codice matricola",  "Codice 1° periodo",
+      "Codice 2° periodo", "Descrizione ridotta",
+      "Descrizione",       "Ind. ICI o comuni",
+      "Detrazione ICI",    "Cred. compens.",
+      "Deb. non compens.", "Rich. cod. ufficio",
+      "Rich. cod. atto",   "Ind. cod. ente loc.",
+      "Ind. cod. regione", "Ind. sigla prov.",
       "Ind. mese rif.",    "Ind. num. rate",
   };
   static const Value kPerSezione = Value::literal("CG0F_INDSEZIONE");
@@ -227,9 +244,17 @@ void CLSCG_LOOKUP::Tributo(const Value& Sezione, const Value& CampoOrdinamento) 
 void CLSCG_LOOKUP::SpedizioneRBKF24(const Value& CampoOrdinamento,
                                     const Value& CodContribuente) noexcept {
   static const detail::HeadingTable kColumns{
-      "Numero spedizione", "Cod. contribuente", "Ragione sociale", "Mese",
-      "Anno",              "Periodo",           "Nome supporto",   "Data spedizione",
-      "Numero deleghe inviate", "Banca proponente", "Banca passiva",
+      "Numero spedizione",
+      "Cod. contribuente",
+      "Ragione sociale",
+      "Mese",
+      "Anno",
+      "Periodo",
+      "Nome supporto",
+      "Data spedizione",
+      "Numero deleghe inviate",
+      "Banca proponente",
+      "Banca passiva",
   };
   auto T = [this](std::string_view word) {
     return detail::Deferred{[this, word](std::string& out) { Traduci(out, word); }};
@@ -242,13 +267,12 @@ void CLSCG_LOOKUP::SpedizioneRBKF24(const Value& CampoOrdinamento,
         << " CG5F_MESE = CASE CG5F_MESE WHEN 1 THEN '" << T("Gennaio") << "' WHEN 2 THEN '"
         << T("Febbraio") << "' WHEN 3 THEN '" << T("Marzo") << "' WHEN 4 THEN '" << T("Aprile")
         << "' WHEN 5 THEN '" << T("Maggio") << "' WHEN 6 THEN '" << T("Giugno") << "'"
-        << " WHEN 7 THEN '" << T("Luglio") << "' WHEN 8 THEN '" << T("Agosto")
-        << "' WHEN 9 THEN '" << T("Settembre") << "' WHEN 10 THEN '" << T("Ottobre")
-        << "' WHEN 11 THEN '" << T("Novembre") << "' WHEN 12 THEN '" << T("Dicembre")
-        << "' ELSE '' END,"
-        << " CG5F_ANNO, CG5F_INDPERIODO = CASE CG5F_INDPERIODO WHEN 0 THEN '"
-        << T("Primo del mese") << "' WHEN 1 THEN '" << T("Metà mese") << "' WHEN 2 THEN '"
-        << T("20 del mese") << "' WHEN 3 THEN '" << T("Fine mese") << "' ELSE '' END,"
+        << " WHEN 7 THEN '" << T("Luglio") << "' WHEN 8 THEN '" << T("Agosto") << "' WHEN 9 THEN '"
+        << T("Settembre") << "' WHEN 10 THEN '" << T("Ottobre") << "' WHEN 11 THEN '"
+        << T("Novembre") << "' WHEN 12 THEN '" << T("Dicembre") << "' ELSE '' END,"
+        << " CG5F_ANNO, CG5F_INDPERIODO = CASE CG5F_INDPERIODO WHEN 0 THEN '" << T("Primo del mese")
+        << "' WHEN 1 THEN '" << T("Metà mese") << "' WHEN 2 THEN '" << T("20 del mese")
+        << "' WHEN 3 THEN '" << T("Fine mese") << "' ELSE '' END,"
         << " CG5F_NOMESUPPORTO, CG5F_DATASPED, CG5F_NUMDELSPED, CG5F_CODABIPROP_CG12, CG5F_CODABIORD_CG12"
         << " FROM CG5F_RBKSPEDIZIONE WITH (NOLOCK)";
     // The taxpayer filter is written whenever the argument was passed, even empty.
@@ -259,9 +283,8 @@ void CLSCG_LOOKUP::SpedizioneRBKF24(const Value& CampoOrdinamento,
       });
     }
     // Missing, Empty, Null or blank: by dispatch number.
-    detail::clause_step(sql, [&] {
-      sql << " ORDER BY " << order_list(CampoOrdinamento, "CG5F_NUMSPEDIZIONE");
-    });
+    detail::clause_step(
+        sql, [&] { sql << " ORDER BY " << order_list(CampoOrdinamento, "CG5F_NUMSPEDIZIONE"); });
     StringaSQL_ = sql.value();
   });
   detail::step([&] { Caption_ = Value::literal("Elenco spedizioni Remote Banking F24"); });
@@ -270,8 +293,8 @@ void CLSCG_LOOKUP::SpedizioneRBKF24(const Value& CampoOrdinamento,
 
 void CLSCG_LOOKUP::ContiCorrenti(const Value& CodAnagContr, TipoSoggettoF24 TipoSoggetto,
                                  const Value& CampoOrdinamento) noexcept {
-  static const detail::HeadingTable kColumns{"Codice", "Descrizione", "ABI",        "CAB",
-                                             "Numero C/C", "CIN",      "Predefinito"};
+  static const detail::HeadingTable kColumns{"Codice",     "Descrizione", "ABI",        "CAB",
+                                             "Numero C/C", "CIN",         "Predefinito"};
   static const Value kPerPredefinito = Value::literal("CG7F_PREDEFINITO DESC, CG7F_NUMCC");
   auto T = [this](std::string_view word) {
     return detail::Deferred{[this, word](std::string& out) { Traduci(out, word); }};
@@ -281,7 +304,8 @@ void CLSCG_LOOKUP::ContiCorrenti(const Value& CodAnagContr, TipoSoggettoF24 Tipo
   const Value& ordine = ordering(CampoOrdinamento, kPerPredefinito);
   detail::step([&] {
     SqlText sql(512);
-    sql << " SELECT  CG7F_NUMCC, CG7F_DESCRIZIONE," << "         CG7F_ABI_CG13, CG7F_CAB_CG13,"
+    sql << " SELECT  CG7F_NUMCC, CG7F_DESCRIZIONE,"
+        << "         CG7F_ABI_CG13, CG7F_CAB_CG13,"
         << "         CG7F_CONTOCORRENTE, CG7F_CIN,"
         << "         CASE WHEN CG7F_PREDEFINITO = 1 THEN '" << T("Si")
         << "' ELSE '' END AS CG7F_PREDEFINITO"

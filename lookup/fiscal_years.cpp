@@ -206,7 +206,8 @@ void CLSCG_LOOKUP::EserciziContabili(ObjectRef& Connessione, const Value& Codice
     on_list([&](ado::Recordset& rs) { rs.set_value(kDataIn, rows.value("CG19_DATAAPE")); });
     on_list([&](ado::Recordset& rs) { rs.set_value(kDataFi, rows.value("CG19_DATACHIU")); });
     for (int32_t i = 0; i < static_cast<int32_t>(std::size(kFlags)); ++i)
-      on_list([&](ado::Recordset& rs) { rs.set_value(kFirstFlag + i, rows.value(kFlags[i].column)); });
+      on_list(
+          [&](ado::Recordset& rs) { rs.set_value(kFirstFlag + i, rows.value(kFlags[i].column)); });
     on_list([](ado::Recordset& rs) { rs.Update(); });
     if (!detail::step([&] { rows.move_next(); })) break;
   }

@@ -25,15 +25,14 @@ struct Ifrs15Lookup {
 enum Ifrs15 { kTipi, kOperativita, kNature, kClassificazioneArticoli, kClassificazioneClienti };
 
 constexpr Ifrs15Lookup kIfrs15[] = {
-    {"   IF01_TIPI WITH (NOLOCK)", "   IF01_CODICE", "   , IF01_DESCRIZIONE",
-     "", "", "",
+    {"   IF01_TIPI WITH (NOLOCK)", "   IF01_CODICE", "   , IF01_DESCRIZIONE", "", "", "",
      "IF01_CODICE", "Tipi IFRS", "Lkp_IFRS_Tipi"},
     {"   IF02_OPERATIVITA WITH (NOLOCK)", "   IF02_CODICE", "   , IF02_DESCRIZIONE",
-     "   IF01_IDTIPO = IF02_IDTIPO_IF01", "", "   IF01_CODICE = ",
-     "IF02_CODICE", "Operatività IFRS", "Lkp_IFRS_Operativita"},
+     "   IF01_IDTIPO = IF02_IDTIPO_IF01", "", "   IF01_CODICE = ", "IF02_CODICE",
+     "Operatività IFRS", "Lkp_IFRS_Operativita"},
     {"   IF03_NATURE WITH (NOLOCK)", "   IF03_CODICE", "   , IF03_DESCRIZIONE",
-     "   IF01_IDTIPO = IF03_IDTIPO_IF01", "", "   IF01_CODICE = ",
-     "IF03_CODICE", "Nature IFRS", "Lkp_IFRS_Nature"},
+     "   IF01_IDTIPO = IF03_IDTIPO_IF01", "", "   IF01_CODICE = ", "IF03_CODICE", "Nature IFRS",
+     "Lkp_IFRS_Nature"},
     {"   IF04_CLASSIFICAZIONI WITH (NOLOCK)", "   IF04_CODICE", "   , IF04_DESCRIZIONE",
      "   IF01_IDTIPO = IF04_IDTIPO_IF01", "   IF04_INDCLASS = 1", "   AND IF01_CODICE = ",
      "IF04_CODICE", "Classificazione articoli IFRS", "Lkp_IFRS_ClassificazioneArticoli"},

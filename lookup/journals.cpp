@@ -17,11 +17,27 @@ namespace {
 // doubled quote is the SQL escape of an apostrophe. Fixed text, built once.
 const std::string& region_branches() {
   static const std::string text = [] {
-    static constexpr std::string_view kRegioni[] = {
-        "Abruzzo",  "Basilicata", "Bolzano",   "Calabria", "Campania",        "Emilia Romagna",
-        "Friuli Venezia Giulia",  "Lazio",     "Liguria",  "Lombardia",       "Marche",
-        "Molise",   "Piemonte",   "Puglia",    "Sardegna", "Sicilia",         "Toscana",
-        "Trento",   "Umbria",     "Valle d''Aosta",        "Veneto"};
+    static constexpr std::string_view kRegioni[] = {"Abruzzo",
+                                                    "Basilicata",
+                                                    "Bolzano",
+                                                    "Calabria",
+                                                    "Campania",
+                                                    "Emilia Romagna",
+                                                    "Friuli Venezia Giulia",
+                                                    "Lazio",
+                                                    "Liguria",
+                                                    "Lombardia",
+                                                    "Marche",
+                                                    "Molise",
+                                                    "Piemonte",
+                                                    "Puglia",
+                                                    "Sardegna",
+                                                    "Sicilia",
+                                                    "Toscana",
+                                                    "Trento",
+                                                    "Umbria",
+                                                    "Valle d''Aosta",
+                                                    "Veneto"};
     SqlText s(720);
     int n = 0;
     for (std::string_view nome : kRegioni) {
@@ -35,10 +51,14 @@ const std::string& region_branches() {
 
 std::string_view tipologia_clause(TipologiaSezionaleEnum t) {
   switch (t) {
-    case TipologiaSezionaleEnum::SezionaliIVA: return " AND CG68_INDTIPOLOGIA = 0";
-    case TipologiaSezionaleEnum::SezionaliAreaAmministrativa: return " AND CG68_INDTIPOLOGIA IN (1,3)";
-    case TipologiaSezionaleEnum::SezionaliAreaCommerciale: return " AND CG68_INDTIPOLOGIA IN (2,3)";
-    default: return {};
+    case TipologiaSezionaleEnum::SezionaliIVA:
+      return " AND CG68_INDTIPOLOGIA = 0";
+    case TipologiaSezionaleEnum::SezionaliAreaAmministrativa:
+      return " AND CG68_INDTIPOLOGIA IN (1,3)";
+    case TipologiaSezionaleEnum::SezionaliAreaCommerciale:
+      return " AND CG68_INDTIPOLOGIA IN (2,3)";
+    default:
+      return {};
   }
 }
 
@@ -50,9 +70,14 @@ void CLSCG_LOOKUP::Sezionali(const Value& CodiceDitta) noexcept {
       {"Codice", "Descrizione", "Tipologia", "Regione attività", "Punto vendita",
        "Descrizione punto vendita", "Modelli INTRA 12 e INTRA 13"},
       8};
-  static const detail::HeadingTable kColumnsAttivita{
-      "Codice", "Descrizione", "Tipologia", "Regione attività", "Punto vendita",
-      "Descrizione punto vendita", "Modelli INTRA 12 e INTRA 13", "Attività"};
+  static const detail::HeadingTable kColumnsAttivita{"Codice",
+                                                     "Descrizione",
+                                                     "Tipologia",
+                                                     "Regione attività",
+                                                     "Punto vendita",
+                                                     "Descrizione punto vendita",
+                                                     "Modelli INTRA 12 e INTRA 13",
+                                                     "Attività"};
   bool attivita = false;
   bool anno = false;
   detail::step([&] { attivita = is_given(CodiceAttivita); });
@@ -65,24 +90,18 @@ void CLSCG_LOOKUP::Sezionali(const Value& CodiceDitta) noexcept {
       Traduci(sql.str(), text);
       return sql;
     };
-    sql << "SELECT " LEMA_CRLF
-           "  CG68_SEZIONALE, " LEMA_CRLF
+    sql << "SELECT " LEMA_CRLF "  CG68_SEZIONALE, " LEMA_CRLF
            "  (SELECT CG68_DESCSEZ FROM FNCG68_NUMERDESC(CG68_SEZIONALE, CG68_DITTA_CG18)) AS CG68_DESCSEZ, " LEMA_CRLF
-           "  CASE CG68_INDTIPOLOGIA " LEMA_CRLF
-           "    WHEN 0 THEN '";
+           "  CASE CG68_INDTIPOLOGIA " LEMA_CRLF "    WHEN 0 THEN '";
     t("IVA") << "' " LEMA_CRLF "    WHEN 1 THEN '";
     t("Gestionale area amministrativa") << "' " LEMA_CRLF "    WHEN 2 THEN '";
     t("Gestionale area commerciale") << "' " LEMA_CRLF "    WHEN 3 THEN '";
-    t("Gestionale area amministrativa/commerciale") << "' " LEMA_CRLF
-        "  END AS TIPOLOGIA, " LEMA_CRLF
-        " CASE CG68_INDREGIONE " LEMA_CRLF
-        "    WHEN 0 THEN '' " LEMA_CRLF
+    t("Gestionale area amministrativa/commerciale")
+        << "' " LEMA_CRLF "  END AS TIPOLOGIA, " LEMA_CRLF " CASE CG68_INDREGIONE " LEMA_CRLF
+           "    WHEN 0 THEN '' " LEMA_CRLF
         << region_branches()
-        << "  END AS CG68_INDREGIONE, " LEMA_CRLF
-           "  CG68_PUNTOVEN_CG7A, " LEMA_CRLF
-           "  CG7A_DESCRIZIONE, " LEMA_CRLF
-           " CASE CG68_INDINTRA1213 " LEMA_CRLF
-           "   WHEN 0 THEN '";
+        << "  END AS CG68_INDREGIONE, " LEMA_CRLF "  CG68_PUNTOVEN_CG7A, " LEMA_CRLF
+           "  CG7A_DESCRIZIONE, " LEMA_CRLF " CASE CG68_INDINTRA1213 " LEMA_CRLF "   WHEN 0 THEN '";
     t("No") << "' " LEMA_CRLF "   WHEN 1 THEN '";
     t("INTRA 12") << "' " LEMA_CRLF "   WHEN 2 THEN '";
     t("INTRA 13") << "' " LEMA_CRLF "  END AS CG68_INDINTRA1213 " LEMA_CRLF;
@@ -97,8 +116,8 @@ void CLSCG_LOOKUP::Sezionali(const Value& CodiceDitta) noexcept {
              "     AND CG32_SEZIONALE = CG68_SEZIONALE" LEMA_CRLF
              " LEFT OUTER JOIN CG86_AZIENDECOLL WITH (NOLOCK)" LEMA_CRLF
              "     ON CG86_IDATTIVITA = CG32_IDATTIVITA_CG86" LEMA_CRLF;
-    sql << " WHERE CG68_DITTA_CG18 = " << CodiceDitta << LEMA_CRLF
-           " AND CG68_SEZIONALE <> 'RP'" LEMA_CRLF;
+    sql << " WHERE CG68_DITTA_CG18 = " << CodiceDitta
+        << LEMA_CRLF " AND CG68_SEZIONALE <> 'RP'" LEMA_CRLF;
     // The activity is a condition only together with the year.
     if (anno) {
       sql << " AND CG32_ANNO = " << AnnoAttivita << LEMA_CRLF;

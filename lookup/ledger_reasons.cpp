@@ -68,29 +68,55 @@ constexpr Branch kBeniUsatiVarianti[] = {
     {0, "No"}, {1, "Forfettario"}, {2, "Globale"}, {3, "Ordinario"}, {4, "Misto"}};
 constexpr Branch kDareAvere[] = {{0, "No"}, {1, "Dare"}, {2, "Avere"}};
 // The VAT lists decode only the first three of these.
-constexpr Branch kInsoluti[] = {
-    {0, "No"}, {1, "Insoluto"}, {2, "Richiamato"}, {3, "Chiusura effetti"},
-    {4, "Incasso buon fine"}};
-constexpr Branch kTipoEffetto[] = {
-    {0, "Tutti"}, {1, "Contanti"}, {2, "Ricevuta bancaria"}, {3, "Tratta"},
-    {4, "Tratta accettata"}, {5, "Cessione"}, {6, "Cambiale"}, {7, "Carta di credito"},
-    {8, "Bancomat"}, {9, "Contrassegno"}, {10, "Lettera di credito"}, {11, "RID"},
-    {12, "Leasing"}, {13, "Rimessa diretta"}, {14, "Bonifico"}, {15, "C/C postale"}, {16, "MAV"},
-    {99, "Solo descrittivo"}};
+constexpr Branch kInsoluti[] = {{0, "No"},
+                                {1, "Insoluto"},
+                                {2, "Richiamato"},
+                                {3, "Chiusura effetti"},
+                                {4, "Incasso buon fine"}};
+constexpr Branch kTipoEffetto[] = {{0, "Tutti"},
+                                   {1, "Contanti"},
+                                   {2, "Ricevuta bancaria"},
+                                   {3, "Tratta"},
+                                   {4, "Tratta accettata"},
+                                   {5, "Cessione"},
+                                   {6, "Cambiale"},
+                                   {7, "Carta di credito"},
+                                   {8, "Bancomat"},
+                                   {9, "Contrassegno"},
+                                   {10, "Lettera di credito"},
+                                   {11, "RID"},
+                                   {12, "Leasing"},
+                                   {13, "Rimessa diretta"},
+                                   {14, "Bonifico"},
+                                   {15, "C/C postale"},
+                                   {16, "MAV"},
+                                   {99, "Solo descrittivo"}};
 // The classification list keeps four effect types untranslated and translates the stem
 // of "Contrassegno" only.
-constexpr Branch kTipoEffettoClassificazione[] = {
-    {0, "Tutti"}, {1, "Contanti"}, {2, "Ricevuta bancaria"}, {3, "Tratta"},
-    {4, "Tratta accettata"}, {5, "Cessione"}, {6, "Cambiale"}, {7, "Carta di credito"},
-    {8, "", "Bancomat"}, {9, "Contrassegn", "o"}, {10, "Lettera di credito"}, {11, "", "RID"},
-    {12, "", "Leasing"}, {13, "Rimessa diretta"}, {14, "Bonifico"}, {15, "C/C postale"},
-    {16, "", "MAV"}, {99, "Solo descrittivo"}};
+constexpr Branch kTipoEffettoClassificazione[] = {{0, "Tutti"},
+                                                  {1, "Contanti"},
+                                                  {2, "Ricevuta bancaria"},
+                                                  {3, "Tratta"},
+                                                  {4, "Tratta accettata"},
+                                                  {5, "Cessione"},
+                                                  {6, "Cambiale"},
+                                                  {7, "Carta di credito"},
+                                                  {8, "", "Bancomat"},
+                                                  {9, "Contrassegn", "o"},
+                                                  {10, "Lettera di credito"},
+                                                  {11, "", "RID"},
+                                                  {12, "", "Leasing"},
+                                                  {13, "Rimessa diretta"},
+                                                  {14, "Bonifico"},
+                                                  {15, "C/C postale"},
+                                                  {16, "", "MAV"},
+                                                  {99, "Solo descrittivo"}};
 constexpr Branch kGestioneEstrattoConto[] = {
     {1, "Apertura"}, {2, "Chiusura"}, {3, "Apertura/chiusura"}};
 constexpr Branch kTipoMovimento[] = {
-    {0, "criterio Gestionale"}, {1, "criterio di Cassa"}, {2, "Gestionale/Cassa"},
-    {3, "Gestionale/Cassa sospeso"}, {4, "Gestionale/Cassa speciale"},
-    {5, "Gestionale/Cassa esteso"}};
+    {0, "criterio Gestionale"},       {1, "criterio di Cassa"},
+    {2, "Gestionale/Cassa"},          {3, "Gestionale/Cassa sospeso"},
+    {4, "Gestionale/Cassa speciale"}, {5, "Gestionale/Cassa esteso"}};
 constexpr Branch kFattureProforma[] = {
     {0, "No proforma"}, {1, "Fattura proforma"}, {2, "Fattura di incasso fattura proforma"}};
 constexpr Branch kScadenzeProforma[] = {
@@ -108,13 +134,25 @@ struct SelectList {
 
 constexpr SelectList kSelectCausali{
     " SELECT CG33_CODICE, CG0L_05.CG0L_DESCRIZIONE AS CG33_DESCR, CG33_CAUALIAS,",
-    kBeniUsati, kInsoluti, kTipoEffetto, ",", ","};
+    kBeniUsati,
+    kInsoluti,
+    kTipoEffetto,
+    ",",
+    ","};
 constexpr SelectList kSelectSoloIVA{
     " SELECT CG33_CODICE, CG0L_DESCRIZIONE AS CG33_DESCR, CG33_CAUALIAS,",
-    kBeniUsatiVarianti, std::span(kInsoluti).first(3), kTipoEffetto, " ", {}};
+    kBeniUsatiVarianti,
+    std::span(kInsoluti).first(3),
+    kTipoEffetto,
+    " ",
+    {}};
 constexpr SelectList kSelectClassificazione{
     " SELECT CG33_CODICE, CG0L_DESCRIZIONE AS CG33_DESCR, CG33_CAUALIAS,",
-    kBeniUsatiVarianti, kInsoluti, kTipoEffettoClassificazione, ",", " "};
+    kBeniUsatiVarianti,
+    kInsoluti,
+    kTipoEffettoClassificazione,
+    ",",
+    " "};
 
 template <class Tr>
 void select_list(SqlText& sql, Tr& tr, const SelectList& s) {
@@ -124,8 +162,8 @@ void select_list(SqlText& sql, Tr& tr, const SelectList& s) {
   flag_decode(sql, tr, "CG33_INDCAUBENIUS", "CG33_INDCAUBENIUS", s.beni_usati);
   sql << " CG33_CAUSALECOLL,";
   flag_decode(sql, tr, "CG33_INDDAAV", "CG33_INDAAV", kDareAvere);
-  for (std::string_view c :
-       {"CG33_FLGFATTDIFF", "CG33_FLGSUBFORNI", "CG33_FLGAGVIAG", "CG33_FLGPROTSEMP", "CG33_FLGACCONTO"})
+  for (std::string_view c : {"CG33_FLGFATTDIFF", "CG33_FLGSUBFORNI", "CG33_FLGAGVIAG",
+                             "CG33_FLGPROTSEMP", "CG33_FLGACCONTO"})
     flag_decode(sql, tr, c, c, kNoSi);
   flag_decode(sql, tr, "CG33_FLGINSOLUTI", "CG33_FLGINSOLUTI", s.insoluti);
   for (std::string_view c : {"CG33_FLGCOMP", "CG33_FLGECONTO", "CG33_FLGPORTAF"})
@@ -134,13 +172,17 @@ void select_list(SqlText& sql, Tr& tr, const SelectList& s) {
   flag_decode(sql, tr, "CG33_INDGESTEC", "CG33_INDGESTEC", kGestioneEstrattoConto,
               {.otherwise = " ELSE ' '"});
   flag_decode(sql, tr, "CG33_FLGIVAEDIT", "CG33_FLGIVAEDIT", kNoSi, {.equals = "="});
-  sql << " CASE CG33_INDMONOFASERSM" " WHEN 1 THEN '";
+  sql << " CASE CG33_INDMONOFASERSM"
+         " WHEN 1 THEN '";
   tr(sql.str(), "Acquisti interni");
-  sql << "'" " WHEN 2 THEN '";
+  sql << "'"
+         " WHEN 2 THEN '";
   tr(sql.str(), "Importazioni");
-  sql << "'" " WHEN 3 THEN '";
+  sql << "'"
+         " WHEN 3 THEN '";
   tr(sql.str(), "Vendite interne");
-  sql << "'" " WHEN 4 THEN '";
+  sql << "'"
+         " WHEN 4 THEN '";
   tr(sql.str(), "Esportazioni");
   sql << "' ELSE '' END AS CG33_INDMONOFASERSM" << s.monofase_end;
   if (!s.dati_assegno_end.empty())
@@ -150,10 +192,11 @@ void select_list(SqlText& sql, Tr& tr, const SelectList& s) {
 
 // The single description join of the narrower lists, four CR-introduced lines.
 void language_join(SqlText& sql, std::string_view lingua) {
-  sql << LEMA_CR " LEFT OUTER JOIN CG0L_DESLINGUA WITH(NOLOCK)"
-         LEMA_CR "              ON CG0L_CODLINGUA_MG52 = '" << quoted(lingua) << "'"
-         LEMA_CR "             AND CG0L_PROVID = 5"
-         LEMA_CR "             AND CG0L_IDPROV = CG33_IDPROV";
+  sql << LEMA_CR " LEFT OUTER JOIN CG0L_DESLINGUA WITH(NOLOCK)" LEMA_CR
+                 "              ON CG0L_CODLINGUA_MG52 = '"
+      << quoted(lingua)
+      << "'" LEMA_CR "             AND CG0L_PROVID = 5" LEMA_CR
+         "             AND CG0L_IDPROV = CG33_IDPROV";
 }
 
 // The VAT lists up to and including the language join.
@@ -169,10 +212,11 @@ void solo_iva_head(SqlText& sql, const ObjectRef& host, std::string_view lingua)
 
 const detail::HeadingTable& columns_solo_iva() {
   static const detail::HeadingTable kColumns{
-      "Codice", "Descrizione", "Alias", "Tipo.reg.", "Caus.IVA", "Reg.marg.", "Cau.coll.", "Segno",
-      "Comp. IVA", "Sub.forn.", "Ag.viag.", "Nr.doc.", "Cau.acc.", "Cau.ins.", "C.es.pr.",
-      "Mov.EC", "Mov.por.", "Eff. da sel.", "Gest. Ec/Pf", "Editoria", "Op. monofase RSM",
-      "Tipo operazione"};
+      "Codice",           "Descrizione",    "Alias",        "Tipo.reg.",   "Caus.IVA",
+      "Reg.marg.",        "Cau.coll.",      "Segno",        "Comp. IVA",   "Sub.forn.",
+      "Ag.viag.",         "Nr.doc.",        "Cau.acc.",     "Cau.ins.",    "C.es.pr.",
+      "Mov.EC",           "Mov.por.",       "Eff. da sel.", "Gest. Ec/Pf", "Editoria",
+      "Op. monofase RSM", "Tipo operazione"};
   return kColumns;
 }
 
@@ -181,13 +225,34 @@ const detail::HeadingTable& columns_solo_iva() {
 void CLSCG_LOOKUP::CausaliContabili() noexcept {
   const std::string lingua = host_language("ITA ");
   const Value ditta = host_company();
-  static const detail::HeadingTable kColumns{
-      "Codice", "Descrizione", "Alias", "Tipo.reg.", "Caus.rif.", "Reg.marg.", "Cau.coll.",
-      "Segno", "Comp. IVA", "Sub.forn.", "Ag.viag.", "Nr.doc.", "Cau.acc.",
-      "Causale per reg. effetti", "C.es.pr.", "Mov.EC", "Mov.por.", "Eff. da sel.", "Gest. Ec/Pf",
-      "Editoria", "Op. monofase RSM", "Rich. dati assegni", "Classificazione causale",
-      "Tipo operazione", "Gestione fatture proforma", "Scadenze in fatture proforma",
-      "Categoria di stampa", "Categoria di stampa descrizione"};
+  static const detail::HeadingTable kColumns{"Codice",
+                                             "Descrizione",
+                                             "Alias",
+                                             "Tipo.reg.",
+                                             "Caus.rif.",
+                                             "Reg.marg.",
+                                             "Cau.coll.",
+                                             "Segno",
+                                             "Comp. IVA",
+                                             "Sub.forn.",
+                                             "Ag.viag.",
+                                             "Nr.doc.",
+                                             "Cau.acc.",
+                                             "Causale per reg. effetti",
+                                             "C.es.pr.",
+                                             "Mov.EC",
+                                             "Mov.por.",
+                                             "Eff. da sel.",
+                                             "Gest. Ec/Pf",
+                                             "Editoria",
+                                             "Op. monofase RSM",
+                                             "Rich. dati assegni",
+                                             "Classificazione causale",
+                                             "Tipo operazione",
+                                             "Gestione fatture proforma",
+                                             "Scadenze in fatture proforma",
+                                             "Categoria di stampa",
+                                             "Categoria di stampa descrizione"};
   detail::step([&] { ColonneLookup_ = kColumns.value(); });
   const bool per_categoria =
       CausaliContabiliTipoLookup == CausaliContabiliLookupEnum::kwLookupCategoriaStampa;
@@ -203,13 +268,14 @@ void CLSCG_LOOKUP::CausaliContabili() noexcept {
       line_decode(s, t, "CG33_INDTIPOMOV", kTipoMovimento);
       line_decode(s, t, "CG33_INDGESTFATTPROFORMA", kFattureProforma);
       line_decode(s, t, "CG33_INDSCADFATTPROFORMA", kScadenzeProforma);
-      s << LEMA_CR "  , CG0Z_CATEGORIA " LEMA_CR "  , CG0L_14.CG0L_DESCRIZIONE AS CG0Z_DESCRIZIONE "
-           LEMA_CR " FROM CG33_TABCAU WITH (NOLOCK) "
-           LEMA_CR " LEFT OUTER JOIN CGD1_TIPOCAUSALE WITH (NOLOCK)"
-                   "              ON CGD1_ID = CG33_ID_CGD1"
-           LEMA_CR " LEFT OUTER JOIN CG0Z_CATEGORIESTP WITH(NOLOCK)"
-                   "              ON CG0Z_ID = CG33_ID_CG0Z"
-           LEMA_CR " LEFT OUTER JOIN CG0L_DESLINGUA AS CG0L_05 WITH(NOLOCK)"
+      s << LEMA_CR "  , CG0Z_CATEGORIA " LEMA_CR
+                   "  , CG0L_14.CG0L_DESCRIZIONE AS CG0Z_DESCRIZIONE " LEMA_CR
+                   " FROM CG33_TABCAU WITH (NOLOCK) " LEMA_CR
+                   " LEFT OUTER JOIN CGD1_TIPOCAUSALE WITH (NOLOCK)"
+                   "              ON CGD1_ID = CG33_ID_CGD1" LEMA_CR
+                   " LEFT OUTER JOIN CG0Z_CATEGORIESTP WITH(NOLOCK)"
+                   "              ON CG0Z_ID = CG33_ID_CG0Z" LEMA_CR
+                   " LEFT OUTER JOIN CG0L_DESLINGUA AS CG0L_05 WITH(NOLOCK)"
                    "              ON CG0L_05.CG0L_CODLINGUA_MG52 = '";
     });
     SqlText sql(6144);
@@ -217,18 +283,23 @@ void CLSCG_LOOKUP::CausaliContabili() noexcept {
     sql << " (SELECT CGD1_DESCR FROM FNCGD1_TIPOCAUSALE(CGD1_TIPOLOGIA, ";
     sql.or_default(ditta, "0") << ")) AS CGD1_DESCR ";
     kDecodesAndJoins.append(sql.str(), ActiveInterface);
-    sql << quoted(lingua) << "'"
-                   "             AND CG0L_05.CG0L_PROVID = 5"
-                   "             AND CG0L_05.CG0L_IDPROV = CG33_IDPROV"
-           LEMA_CR " LEFT OUTER JOIN CG0L_DESLINGUA AS CG0L_14 WITH(NOLOCK)"
-                   "              ON CG0L_14.CG0L_CODLINGUA_MG52 = '" << quoted(lingua) << "'"
-                   "             AND CG0L_14.CG0L_PROVID = 14 "
-                   "             AND CG0L_14.CG0L_IDPROV = CG33_ID_CG0Z ";
+    sql << quoted(lingua)
+        << "'"
+           "             AND CG0L_05.CG0L_PROVID = 5"
+           "             AND CG0L_05.CG0L_IDPROV = CG33_IDPROV" LEMA_CR
+           " LEFT OUTER JOIN CG0L_DESLINGUA AS CG0L_14 WITH(NOLOCK)"
+           "              ON CG0L_14.CG0L_CODLINGUA_MG52 = '"
+        << quoted(lingua)
+        << "'"
+           "             AND CG0L_14.CG0L_PROVID = 14 "
+           "             AND CG0L_14.CG0L_IDPROV = CG33_ID_CG0Z ";
     if (per_categoria) {
       sql << LEMA_CR " WHERE CG0Z_CATEGORIA = '" << quoted(sCategoriaStampa_Cod) << "' ";
     } else {
-      if (is_given(FiltroStringaSQL)) sql << " WHERE " << sql_condition(FiltroStringaSQL);
-      else sql << " WHERE 1=1";
+      if (is_given(FiltroStringaSQL))
+        sql << " WHERE " << sql_condition(FiltroStringaSQL);
+      else
+        sql << " WHERE 1=1";
       if (is_given(CausaleFissaPerCauCont))
         sql << " AND CG33_FLGCAUFISSA = " << CausaleFissaPerCauCont;
       if (is_given(IndTipoRegPerCauCont)) sql << " AND CG33_INDTIPOREG = " << IndTipoRegPerCauCont;
@@ -241,7 +312,8 @@ void CLSCG_LOOKUP::CausaliContabili() noexcept {
                                             : "Elenco causali contabili");
   });
   detail::step([&] {
-    IDLookup = Value::literal(per_categoria ? "Lkp_CausaliContabiliCatStp" : "Lkp_CausaliContabili");
+    IDLookup =
+        Value::literal(per_categoria ? "Lkp_CausaliContabiliCatStp" : "Lkp_CausaliContabili");
   });
 }
 
@@ -264,7 +336,9 @@ void CLSCG_LOOKUP::CausaliContabiliIVAAperturaPartiteAcconti() noexcept {
   detail::step([&] {
     SqlText sql(4096);
     solo_iva_head(sql, ActiveInterface, lingua);
-    sql << LEMA_CR " WHERE CG33_INDTIPOREG <> 0" " OR CG33_FLGACCONTO = 1 OR CG33_INDGESTEC = 1";
+    sql << LEMA_CR
+        " WHERE CG33_INDTIPOREG <> 0"
+        " OR CG33_FLGACCONTO = 1 OR CG33_INDGESTEC = 1";
     if (IncludiCausaliConGestioneSezionali) sql << " OR CG33_FLGGESTSEZ = 1";
     sql << " ORDER BY CG33_CODICE";
     StringaSQL_ = sql.value();
@@ -275,19 +349,38 @@ void CLSCG_LOOKUP::CausaliContabiliIVAAperturaPartiteAcconti() noexcept {
 
 void CLSCG_LOOKUP::CausaliContabiliPerClassificazione() noexcept {
   const std::string lingua = host_language("ITA ");
-  static const detail::HeadingTable kColumns{
-      "Codice", "Descrizione", "Alias", "Tipo.reg.", "Caus.IVA", "Reg.marg.", "Cau.coll.", "Segno",
-      "Comp. IVA", "Sub.forn.", "Ag.viag.", "Nr.doc.", "Cau.acc.", "Causale per reg. effetti",
-      "C.es.pr.", "Mov.EC", "Mov.por.", "Eff. da sel.", "Gest. Ec/Pf", "Editoria",
-      "Op. monofase RSM", "Rich. dati assegni", "Tipo operazione"};
+  static const detail::HeadingTable kColumns{"Codice",
+                                             "Descrizione",
+                                             "Alias",
+                                             "Tipo.reg.",
+                                             "Caus.IVA",
+                                             "Reg.marg.",
+                                             "Cau.coll.",
+                                             "Segno",
+                                             "Comp. IVA",
+                                             "Sub.forn.",
+                                             "Ag.viag.",
+                                             "Nr.doc.",
+                                             "Cau.acc.",
+                                             "Causale per reg. effetti",
+                                             "C.es.pr.",
+                                             "Mov.EC",
+                                             "Mov.por.",
+                                             "Eff. da sel.",
+                                             "Gest. Ec/Pf",
+                                             "Editoria",
+                                             "Op. monofase RSM",
+                                             "Rich. dati assegni",
+                                             "Tipo operazione"};
   detail::step([&] { ColonneLookup_ = kColumns.value(); });
   detail::step([&] {
     static const detail::TranslatedRun kHead([](SqlText& s, auto& t) {
       select_list(s, t, kSelectClassificazione);
       line_decode(s, t, "CG33_INDTIPOMOV", kTipoMovimento);
-      s << LEMA_CR " FROM CG33_TABCAU WITH (NOLOCK) "
-                   "     LEFT OUTER JOIN CGD1_TIPOCAUSALE WITH (NOLOCK)"
-                   "         ON CGD1_ID = CG33_ID_CGD1";
+      s << LEMA_CR
+          " FROM CG33_TABCAU WITH (NOLOCK) "
+          "     LEFT OUTER JOIN CGD1_TIPOCAUSALE WITH (NOLOCK)"
+          "         ON CGD1_ID = CG33_ID_CGD1";
     });
     SqlText sql(4096);
     kHead.append(sql.str(), ActiveInterface);

@@ -13,11 +13,24 @@ namespace lema {
 
 void CLSCG_LOOKUP::LettereIntento() noexcept {
   static const detail::HeadingTable kColumns{
-      "Id",          "Anno",          "Tipo",        "Num. lett.",
-      "Ricevuta il", "Num. ns. prot.", "Data reg.",  "Dogana",
-      "Fino a Euro", "Plafond residuo", "Num. protocollo ADE", "Data protocollo ADE",
-      "Progr. invio ADE", "Revoca",   "Aliq. IVA",   "Note",
-      "Dal",         "Al",
+      "Id",
+      "Anno",
+      "Tipo",
+      "Num. lett.",
+      "Ricevuta il",
+      "Num. ns. prot.",
+      "Data reg.",
+      "Dogana",
+      "Fino a Euro",
+      "Plafond residuo",
+      "Num. protocollo ADE",
+      "Data protocollo ADE",
+      "Progr. invio ADE",
+      "Revoca",
+      "Aliq. IVA",
+      "Note",
+      "Dal",
+      "Al",
   };
   // Declaration kinds 0, 1, 2. The apostrophes are already doubled for the SQL literal, and
   // the translator receives them so.
@@ -50,8 +63,8 @@ void CLSCG_LOOKUP::LettereIntento() noexcept {
         << "        MG28_DATAINVAL, MG28_DATAFINEVAL"
         << " FROM DBO.FNMG28_LETTINT("
         // Company, customer/supplier kind and code as they stand (nothing for Empty/Null).
-        << CodAzienda << "," << TipoCF << "," << CodCliFor
-        << ",'" << quoted(DataPerSQL(DataDocumento)) << "',"
+        << CodAzienda << "," << TipoCF << "," << CodCliFor << ",'"
+        << quoted(DataPerSQL(DataDocumento)) << "',"
         << "0"
         << ",'" << quoted(NumRegistrazione, "") << "',0,";
     sql.number(TipoOperazionePlafond);

@@ -1,12 +1,11 @@
 // CLSCG_LOOKUP: instance state, member table and the private procedures the lookups share.
-#include "lookup/clscg_lookup.h"
-
 #include "automation/binder.h"
 #include "automation/class_info.h"
 #include "common/error.h"
 #include "common/text.h"
 #include "host/date_text_converter.h"
 #include "host/host_framework.h"
+#include "lookup/clscg_lookup.h"
 
 namespace lema {
 
@@ -17,9 +16,13 @@ CLSCG_LOOKUP::CLSCG_LOOKUP() {
   IncludiCausaliConGestioneSezionali = false;
 }
 
-CLSCG_LOOKUP::~CLSCG_LOOKUP() { ActiveInterface.reset(); }
+CLSCG_LOOKUP::~CLSCG_LOOKUP() {
+  ActiveInterface.reset();
+}
 
-const ClassInfo& CLSCG_LOOKUP::class_info() const { return static_class_info(); }
+const ClassInfo& CLSCG_LOOKUP::class_info() const {
+  return static_class_info();
+}
 
 const ClassInfo& CLSCG_LOOKUP::static_class_info() {
   using C = CLSCG_LOOKUP;
@@ -39,31 +42,44 @@ const ClassInfo& CLSCG_LOOKUP::static_class_info() {
           method<&C::CodiciIva>("CodiciIva", {opt("Filtro")}),
           method<&C::CausaliContabili>("CausaliContabili"),
           field<&C::LookupRecordset>("LookupRecordset", GS),
-          method<&C::EserciziContabili>("EserciziContabili", {req("Connessione"), req("CodiceDitta")}),
+          method<&C::EserciziContabili>("EserciziContabili",
+                                        {req("Connessione"), req("CodiceDitta")}),
           field<&C::IDLookup>("IDLookup", GLS),
           method<&C::GruppoCespiti>("GruppoCespiti", {opt("CampoOrdinamento")}),
           method<&C::SpecieCespiti>("SpecieCespiti", {req("Gruppo"), opt("CampoOrdinamento")}),
           method<&C::RiclassificazionePdC>("RiclassificazionePdC", {opt("CampoOrdinamento")}),
-          method<&C::RiclassificazioneBilancioCEE>("RiclassificazioneBilancioCEE", {req("CodiceBilancioCEE"), opt("CampoOrdinamento")}),
-          method<&C::ContiImmobilizzi>("ContiImmobilizzi", {req("Gruppo"), opt("CampoOrdinamento")}),
-          method<&C::SottoSpecieCespiti>("SottoSpecieCespiti", {req("Gruppo"), req("Specie"), opt("CampoOrdinamento")}),
+          method<&C::RiclassificazioneBilancioCEE>(
+              "RiclassificazioneBilancioCEE", {req("CodiceBilancioCEE"), opt("CampoOrdinamento")}),
+          method<&C::ContiImmobilizzi>("ContiImmobilizzi",
+                                       {req("Gruppo"), opt("CampoOrdinamento")}),
+          method<&C::SottoSpecieCespiti>("SottoSpecieCespiti",
+                                         {req("Gruppo"), req("Specie"), opt("CampoOrdinamento")}),
           method<&C::Cespiti>("Cespiti", {req("Ditta"), opt("CampoOrdinamento")}),
-          method<&C::ElencoGruppoSpecieSottospecieCesp>("ElencoGruppoSpecieSottospecieCesp", {opt("CampoOrdinamento")}),
+          method<&C::ElencoGruppoSpecieSottospecieCesp>("ElencoGruppoSpecieSottospecieCesp",
+                                                        {opt("CampoOrdinamento")}),
           method<&C::ElencoGruppoSpecieCesp>("ElencoGruppoSpecieCesp", {opt("CampoOrdinamento")}),
-          method<&C::ElencoSpecieSottoSpecieCesp>("ElencoSpecieSottoSpecieCesp", {req("Gruppo"), opt("CampoOrdinamento")}),
+          method<&C::ElencoSpecieSottoSpecieCesp>("ElencoSpecieSottoSpecieCesp",
+                                                  {req("Gruppo"), opt("CampoOrdinamento")}),
           method<&C::Ubicazioni>("Ubicazioni", {req("Ditta"), opt("CampoOrdinamento")}),
           field<&C::CausaleFissaPerCauCont>("CausaleFissaPerCauCont", GLS),
           field<&C::IndTipoRegPerCauCont>("IndTipoRegPerCauCont", GLS),
           method<&C::CausaliContabiliSoloIVA>("CausaliContabiliSoloIVA"),
-          method<&C::CespitiDitta>("CespitiDitta", {req("Ditta"), req("Gruppo"), req("Specie"), req("SottoSpecieCespiti"), opt("CampoOrdinamento")}),
+          method<&C::CespitiDitta>("CespitiDitta",
+                                   {req("Ditta"), req("Gruppo"), req("Specie"),
+                                    req("SottoSpecieCespiti"), opt("CampoOrdinamento")}),
           method<&C::AnagContribuente>("AnagContribuente", {opt("CampoOrdinamento")}),
           method<&C::Tributo>("Tributo", {req("Sezione"), opt("CampoOrdinamento")}),
-          method<&C::CausaliContabiliIVAAperturaPartiteAcconti>("CausaliContabiliIVAAperturaPartiteAcconti"),
+          method<&C::CausaliContabiliIVAAperturaPartiteAcconti>(
+              "CausaliContabiliIVAAperturaPartiteAcconti"),
           method<&C::AllegatiPerInventariContabili>("AllegatiPerInventariContabili"),
-          method<&C::GruppiPerInventariContabili>("GruppiPerInventariContabili", {req("CodAllegato")}),
+          method<&C::GruppiPerInventariContabili>("GruppiPerInventariContabili",
+                                                  {req("CodAllegato")}),
           field<&C::CespitiNonFigli>("CespitiNonFigli", GL),
-          method<&C::SpedizioneRBKF24>("SpedizioneRBKF24", {opt("CampoOrdinamento"), opt("CodContribuente")}),
-          method<&C::CespitiPerContoContabile>("CespitiPerContoContabile", {req("Ditta"), req("CodicePdC"), req("Conto"), opt("CampoOrdinamento")}),
+          method<&C::SpedizioneRBKF24>("SpedizioneRBKF24",
+                                       {opt("CampoOrdinamento"), opt("CodContribuente")}),
+          method<&C::CespitiPerContoContabile>(
+              "CespitiPerContoContabile",
+              {req("Ditta"), req("CodicePdC"), req("Conto"), opt("CampoOrdinamento")}),
           method<&C::BeniUsati>("BeniUsati", {req("CodiceDitta"), opt("CampoOrdinamento")}),
           method<&C::AziendeIntercompany>("AziendeIntercompany"),
           field<&C::TipologiaSezionale>("TipologiaSezionale", GL),
@@ -71,9 +87,11 @@ const ClassInfo& CLSCG_LOOKUP::static_class_info() {
           field<&C::CodiceSede>("CodiceSede", GLS),
           field<&C::CodCespPadre>("CodCespPadre", GLS),
           field<&C::CodAzienda>("CodAzienda", GLS),
-          method<&C::ContiCorrenti>("ContiCorrenti", {req("CodAnagContr"), req("TipoSoggetto"), opt("CampoOrdinamento")}),
+          method<&C::ContiCorrenti>(
+              "ContiCorrenti", {req("CodAnagContr"), req("TipoSoggetto"), opt("CampoOrdinamento")}),
           method<&C::DeducibilitàCespiti>("DeducibilitàCespiti"),
-          method<&C::CausaliContabiliContabilitaProgettiCommesse>("CausaliContabiliContabilitaProgettiCommesse", {req("CodiceDitta")}),
+          method<&C::CausaliContabiliContabilitaProgettiCommesse>(
+              "CausaliContabiliContabilitaProgettiCommesse", {req("CodiceDitta")}),
           field<&C::CampoOrdinamentoStringaSQL>("CampoOrdinamentoStringaSQL", GLS),
           field<&C::IndMonofaseRSM>("IndMonofaseRSM", GLS),
           method<&C::TipiIVA>("TipiIVA"),
@@ -90,8 +108,10 @@ const ClassInfo& CLSCG_LOOKUP::static_class_info() {
           field<&C::DataRegistrazione>("DataRegistrazione", GLS),
           field<&C::CodFiscale>("CodFiscale", GLS),
           field<&C::CodAnagrafica>("CodAnagrafica", GLS),
-          method<&C::ContrattiMovimenti3000Euro>("ContrattiMovimenti3000Euro", {opt("RaggruppaContratti", Value(true))}),
-          method<&C::ContrattiCorrispettivi3000Euro>("ContrattiCorrispettivi3000Euro", {opt("RaggruppaContratti", Value(true))}),
+          method<&C::ContrattiMovimenti3000Euro>("ContrattiMovimenti3000Euro",
+                                                 {opt("RaggruppaContratti", Value(true))}),
+          method<&C::ContrattiCorrispettivi3000Euro>("ContrattiCorrispettivi3000Euro",
+                                                     {opt("RaggruppaContratti", Value(true))}),
           field<&C::Elenchi_IndGestioneElenchiMov3000>("Elenchi_IndGestioneElenchiMov3000", GL),
           field<&C::CodiceAttivita>("CodiceAttivita", GLS),
           field<&C::AnnoAttivita>("AnnoAttivita", GLS),
@@ -106,15 +126,19 @@ const ClassInfo& CLSCG_LOOKUP::static_class_info() {
           field<&C::CausaliContabiliTipoLookup>("CausaliContabiliTipoLookup", GL),
           field<&C::sCategoriaStampa_Cod>("sCategoriaStampa_Cod", GL),
           method<&C::CategorieStampa>("CategorieStampa"),
-          method<&C::EserciziContabili_LKPGRID>("EserciziContabili_LKPGRID", {req("Connessione"), req("CodiceDitta")}),
+          method<&C::EserciziContabili_LKPGRID>("EserciziContabili_LKPGRID",
+                                                {req("Connessione"), req("CodiceDitta")}),
           field<&C::DataDocumento>("DataDocumento", GLS),
           field<&C::TipoOperazionePlafond>("TipoOperazionePlafond", GL),
           method<&C::LettereIntento>("LettereIntento"),
           method<&C::IFRS15_Tipi>("IFRS15_Tipi", {opt("CampoOrdinamento")}),
-          method<&C::IFRS15_Operativita>("IFRS15_Operativita", {req("TipoIFRS"), opt("CampoOrdinamento")}),
+          method<&C::IFRS15_Operativita>("IFRS15_Operativita",
+                                         {req("TipoIFRS"), opt("CampoOrdinamento")}),
           method<&C::IFRS15_Nature>("IFRS15_Nature", {req("TipoIFRS"), opt("CampoOrdinamento")}),
-          method<&C::IFRS15_ClassificazioneArticoli>("IFRS15_ClassificazioneArticoli", {req("TipoIFRS"), opt("CampoOrdinamento")}),
-          method<&C::IFRS15_ClassificazioneClienti>("IFRS15_ClassificazioneClienti", {req("TipoIFRS"), opt("CampoOrdinamento")}),
+          method<&C::IFRS15_ClassificazioneArticoli>("IFRS15_ClassificazioneArticoli",
+                                                     {req("TipoIFRS"), opt("CampoOrdinamento")}),
+          method<&C::IFRS15_ClassificazioneClienti>("IFRS15_ClassificazioneClienti",
+                                                    {req("TipoIFRS"), opt("CampoOrdinamento")}),
       });
   return info;
 }
@@ -125,7 +149,9 @@ Value CLSCG_LOOKUP::ValoreODefault(const Value& value, const Value& def) {
   return is_given(value) ? value : def;
 }
 
-Value CLSCG_LOOKUP::DataPerSQL(const Value& value) { return host::sql_date_text(value); }
+Value CLSCG_LOOKUP::DataPerSQL(const Value& value) {
+  return host::sql_date_text(value);
+}
 
 void CLSCG_LOOKUP::Traduci(std::string& out, std::string_view text) {
   host::translate_or_keep(ActiveInterface, text, out);
@@ -141,7 +167,9 @@ std::string CLSCG_LOOKUP::host_language(std::string_view def) {
   return host::language_or_default(ActiveInterface, def);
 }
 
-Value CLSCG_LOOKUP::host_company() { return host::company_or_empty(ActiveInterface); }
+Value CLSCG_LOOKUP::host_company() {
+  return host::company_or_empty(ActiveInterface);
+}
 
 const Value& CLSCG_LOOKUP::ordering(const Value& campo, const Value& def) {
   if (campo.is_missing() || campo.is_empty()) return def;

@@ -22,8 +22,8 @@ const detail::HeadingTable& code_description_columns() {
 
 void CLSCG_LOOKUP::CausaliContabiliContabilitaProgettiCommesse(const Value& CodiceDitta) noexcept {
   const std::string lingua = host_language("ITA ");
-  static const detail::HeadingTable kColumns{{"Codice", "Descrizione", "Alias", "Mod. correlazione"},
-                                             21};
+  static const detail::HeadingTable kColumns{
+      {"Codice", "Descrizione", "Alias", "Mod. correlazione"}, 21};
   detail::step([&] { ColonneLookup_ = kColumns.value(); });
   detail::step([&] {
     SqlText sql(1536);
@@ -33,30 +33,43 @@ void CLSCG_LOOKUP::CausaliContabiliContabilitaProgettiCommesse(const Value& Codi
     };
     // The company's row for the reason, else its row without a reason.
     auto rows_of_company = [&] {
-      sql << "     WHERE (CG4C_CAUSALE_CG33 = CG33_CODICE And CG4C_DITTA_CG18 = " << CodiceDitta << ")"
-             "     OR    (CG4C_CAUSALE_CG33 IS NULL AND CG4C_DITTA_CG18 = " << CodiceDitta << ")";
+      sql << "     WHERE (CG4C_CAUSALE_CG33 = CG33_CODICE And CG4C_DITTA_CG18 = " << CodiceDitta
+          << ")"
+             "     OR    (CG4C_CAUSALE_CG33 IS NULL AND CG4C_DITTA_CG18 = "
+          << CodiceDitta << ")";
     };
     sql << " SELECT CG33_CODICE, CG0L_DESCRIZIONE AS CG33_DESCR, CG33_CAUALIAS,"
-           "       (SELECT TOP 1" "     CASE CG4C_INDGESTIONE"
+           "       (SELECT TOP 1"
+           "     CASE CG4C_INDGESTIONE"
            "         WHEN 0 THEN '";
-    t("Non gestito") << "'" "         WHEN 1 THEN '";
-    t("Solo progetti") << "'" "         WHEN 2 THEN '";
-    t("Solo commessa") << "'" "         WHEN 3 THEN '";
-    t("Entrambi") << "'" "     END" "     FROM CG4C_PARCOGEPROG WITH (NOLOCK)";
+    t("Non gestito") << "'"
+                        "         WHEN 1 THEN '";
+    t("Solo progetti") << "'"
+                          "         WHEN 2 THEN '";
+    t("Solo commessa") << "'"
+                          "         WHEN 3 THEN '";
+    t("Entrambi") << "'"
+                     "     END"
+                     "     FROM CG4C_PARCOGEPROG WITH (NOLOCK)";
     rows_of_company();
     sql << "     ORDER BY CG4C_CAUSALE_CG33 DESC) AS CORRELAZIONE"
            " FROM CG33_TABCAU WITH (NOLOCK)"
            " LEFT OUTER JOIN CG0L_DESLINGUA WITH(NOLOCK)"
-           "              ON CG0L_CODLINGUA_MG52 = '" << quoted(lingua) << "'"
+           "              ON CG0L_CODLINGUA_MG52 = '"
+        << quoted(lingua)
+        << "'"
            "             AND CG0L_PROVID = 5"
            "             AND CG0L_IDPROV = CG33_IDPROV"
-           " WHERE" "        (SELECT TOP 1 CG4C_INDGESTIONE" "     FROM CG4C_PARCOGEPROG WITH(NOLOCK)";
+           " WHERE"
+           "        (SELECT TOP 1 CG4C_INDGESTIONE"
+           "     FROM CG4C_PARCOGEPROG WITH(NOLOCK)";
     rows_of_company();
     sql << "     ORDER BY CG4C_CAUSALE_CG33 DESC) <> 0"
            " ORDER BY CG33_CODICE";
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco causali contabili abilitate alla correlazione"); });
+  detail::step(
+      [&] { Caption_ = Value::literal("Elenco causali contabili abilitate alla correlazione"); });
   detail::step([&] { IDLookup = Value::literal("Lkp_CausaliContabili"); });
 }
 
@@ -83,9 +96,11 @@ void CLSCG_LOOKUP::CausaliPagEff(int16_t* TipoCausale) noexcept {
     // A reason type keeps only the reasons of that type set up for the company.
     if (tipo != 0) {
       sql << " INNER JOIN CGP5_PAGEFFPARAM WITH (NOLOCK) ON CGP5_CAUSALE_CGP0 = CGP0_CAUSALE" LEMA_CRLF
-             " INNER JOIN CGP6_PAGEFFPARAMDITTA WITH (NOLOCK) ON CGP6_DITTA_CG18 = " << CodAzienda << LEMA_CRLF
-             "                                               AND CGP6_CAUSALE_CGP0 = CGP0_CAUSALE" LEMA_CRLF
-             " WHERE CGP5_TIPOCAUSALE = ";
+             " INNER JOIN CGP6_PAGEFFPARAMDITTA WITH (NOLOCK) ON CGP6_DITTA_CG18 = "
+          << CodAzienda
+          << LEMA_CRLF
+          "                                               AND CGP6_CAUSALE_CGP0 = CGP0_CAUSALE" LEMA_CRLF
+          " WHERE CGP5_TIPOCAUSALE = ";
       sql.number(tipo) << LEMA_CRLF "   AND CGP6_INDPAGVALUTA = 0" LEMA_CRLF;
     }
     sql << " ORDER BY CGP0_CAUSALE";
@@ -100,13 +115,14 @@ void CLSCG_LOOKUP::CategorieStampa() noexcept {
   detail::step([&] { ColonneLookup_ = code_description_columns().value(); });
   detail::step([&] {
     SqlText sql(384);
-    sql << "SELECT " LEMA_CR "    CG0Z_CATEGORIA " LEMA_CR "  , CG0L_DESCRIZIONE AS CG0Z_DESCRIZIONE "
-           LEMA_CR "FROM CG0Z_CATEGORIESTP WITH(NOLOCK) "
-           LEMA_CR "LEFT OUTER JOIN CG0L_DESLINGUA WITH(NOLOCK)"
-                   "             ON CG0L_CODLINGUA_MG52 = '" << quoted(lingua) << "'"
-           LEMA_CR "            AND CG0L_PROVID = 14 "
-           LEMA_CR "            AND CG0L_IDPROV = CG0Z_ID "
-           LEMA_CR "ORDER BY " LEMA_CR "  CG0Z_CATEGORIA ";
+    sql << "SELECT " LEMA_CR "    CG0Z_CATEGORIA " LEMA_CR
+           "  , CG0L_DESCRIZIONE AS CG0Z_DESCRIZIONE " LEMA_CR
+           "FROM CG0Z_CATEGORIESTP WITH(NOLOCK) " LEMA_CR
+           "LEFT OUTER JOIN CG0L_DESLINGUA WITH(NOLOCK)"
+           "             ON CG0L_CODLINGUA_MG52 = '"
+        << quoted(lingua)
+        << "'" LEMA_CR "            AND CG0L_PROVID = 14 " LEMA_CR
+           "            AND CG0L_IDPROV = CG0Z_ID " LEMA_CR "ORDER BY " LEMA_CR "  CG0Z_CATEGORIA ";
     StringaSQL_ = sql.value();
   });
   detail::step([&] { Caption_ = Value::literal("Elenco codici di giornale"); });

@@ -18,7 +18,8 @@ void CLSCG_LOOKUP::RiclassificazionePdC(const Value& CampoOrdinamento) noexcept 
   detail::step([&] { ColonneLookup_ = kColumns.value(); });
   detail::step([&] {
     SqlText sql(96);
-    sql << "SELECT CG21_CODICE, CG21_DESCR FROM CG21_DESBILCEE WITH (NOLOCK) ORDER BY " << order_list(order);
+    sql << "SELECT CG21_CODICE, CG21_DESCR FROM CG21_DESBILCEE WITH (NOLOCK) ORDER BY "
+        << order_list(order);
     StringaSQL_ = sql.value();
   });
   detail::step([&] { Caption_ = Value::literal("Elenco codici riclassificazione bilancio CEE"); });
@@ -116,7 +117,8 @@ void CLSCG_LOOKUP::GruppiPerInventariContabili(const Value& CodAllegato) noexcep
     SqlText sql(128);
     sql << "SELECT CG0A_CODGRUPPO, CG0A_DESCR FROM CG0A_ALLEGATI WITH (NOLOCK) "
            " WHERE CG0A_CODALLEGATO = '";
-    sql << quoted(CodAllegato, "") << "'"
+    sql << quoted(CodAllegato, "")
+        << "'"
            " AND CG0A_CODGRUPPO <> '0'";
     StringaSQL_ = sql.value();
   });

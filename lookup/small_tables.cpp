@@ -74,28 +74,26 @@ void CLSCG_LOOKUP::Servizio() noexcept {
       sql << "SELECT CG72_CODICE, CG0L_DESCRIZIONE AS CG72_DESCR " LEMA_CRLF
              " FROM CG72_NOMENCLATURE WITH (NOLOCK) " LEMA_CRLF
              " LEFT OUTER JOIN CG0L_DESLINGUA WITH (NOLOCK) " LEMA_CRLF
-             "    ON CG0L_PROVID = 11 " LEMA_CRLF
-             "    AND CG0L_CODLINGUA_MG52 = '" << quoted(lingua) << "'" LEMA_CRLF
-             "    AND CG0L_IDPROV = CG72_CNKEY " LEMA_CRLF
-             "  WHERE CG72_INDTIPO = 1 " LEMA_CRLF
-             " AND CG72_ANNO = " LEMA_CRLF
+             "    ON CG0L_PROVID = 11 " LEMA_CRLF "    AND CG0L_CODLINGUA_MG52 = '"
+          << quoted(lingua)
+          << "'" LEMA_CRLF "    AND CG0L_IDPROV = CG72_CNKEY " LEMA_CRLF
+             "  WHERE CG72_INDTIPO = 1 " LEMA_CRLF " AND CG72_ANNO = " LEMA_CRLF
              "  (SELECT MAX(CG72_ANNO) FROM CG72_NOMENCLATURE WITH (NOLOCK) " LEMA_CRLF
              "      WHERE  CG72_ANNO <= ";
       sql.number(Anno_Nomenclatura);
-      sql << LEMA_CRLF
-             "        AND CG72_INDTIPO = 1 ) " LEMA_CRLF
-             " ORDER BY CG72_DESCR ";
+      sql << LEMA_CRLF "        AND CG72_INDTIPO = 1 ) " LEMA_CRLF " ORDER BY CG72_DESCR ";
     } else {
       // The services of the latest nomenclature year.
       sql << "SELECT  CG72_CODICE, CG0L_DESCRIZIONE AS CG72_DESCR " LEMA_CRLF
              "FROM CG72_NOMENCLATURE WITH (NOLOCK) " LEMA_CRLF
              " lEFT OUTER JOIN CG0L_DESLINGUA WITH (NOLOCK) " LEMA_CRLF
-             "   ON CG0L_PROVID = 11 " LEMA_CRLF
-             "  AND CG0L_CODLINGUA_MG52 = '" << quoted(lingua) << "'" LEMA_CRLF
-             "  AND CG0L_IDPROV = CG72_CNKEY " LEMA_CRLF
+             "   ON CG0L_PROVID = 11 " LEMA_CRLF "  AND CG0L_CODLINGUA_MG52 = '"
+          << quoted(lingua)
+          << "'" LEMA_CRLF "  AND CG0L_IDPROV = CG72_CNKEY " LEMA_CRLF
              "WHERE CG72_INDTIPO = 1 " LEMA_CRLF
-             " AND CG72_ANNO = " "     (SELECT MAX(CG72_ANNO) FROM CG72_NOMENCLATURE WITH (NOLOCK) " "             WHERE CG72_INDTIPO = 1 ) " LEMA_CRLF
-             "ORDER BY CG72_DESCR";
+             " AND CG72_ANNO = "
+             "     (SELECT MAX(CG72_ANNO) FROM CG72_NOMENCLATURE WITH (NOLOCK) "
+             "             WHERE CG72_INDTIPO = 1 ) " LEMA_CRLF "ORDER BY CG72_DESCR";
     }
     StringaSQL_ = sql.value();
   });

@@ -12,7 +12,8 @@ void CLSCG_LOOKUP::Valute() noexcept {
   static const detail::HeadingTable kColumns{"Codice", "Descrizione"};
   detail::step([&] { ColonneLookup_ = kColumns.value(); });
   detail::step([&] {
-    StringaSQL_ = Value::literal("SELECT CG08_CODICE, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) ");
+    StringaSQL_ =
+        Value::literal("SELECT CG08_CODICE, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) ");
   });
   detail::step([&] { Caption_ = Value::literal("Elenco valute"); });
   detail::step([&] { IDLookup = Value::literal("Lkp_Valute"); });

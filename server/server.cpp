@@ -11,12 +11,15 @@ namespace lema {
 Registry& Registry::global() {
   static Registry reg = [] {
     Registry r;
-    r.register_class(std::string(CLSCG_LOOKUP::kProgId), [] { return ObjectRef(make_object<CLSCG_LOOKUP>()); },
-                     &CLSCG_LOOKUP::static_class_info());
-    r.register_class(std::string(CLSCG_DECODE::kProgId), [] { return ObjectRef(make_object<CLSCG_DECODE>()); },
-                     &CLSCG_DECODE::static_class_info());
-    r.register_class(std::string(CLSCG_CONNECT::kProgId), [] { return ObjectRef(make_object<CLSCG_CONNECT>()); },
-                     &CLSCG_CONNECT::static_class_info());
+    r.register_class(
+        std::string(CLSCG_LOOKUP::kProgId), [] { return ObjectRef(make_object<CLSCG_LOOKUP>()); },
+        &CLSCG_LOOKUP::static_class_info());
+    r.register_class(
+        std::string(CLSCG_DECODE::kProgId), [] { return ObjectRef(make_object<CLSCG_DECODE>()); },
+        &CLSCG_DECODE::static_class_info());
+    r.register_class(
+        std::string(CLSCG_CONNECT::kProgId), [] { return ObjectRef(make_object<CLSCG_CONNECT>()); },
+        &CLSCG_CONNECT::static_class_info());
     r.register_class(std::string(host::DateTextConverter::kProgId),
                      [] { return ObjectRef(make_object<host::DateTextConverter>()); });
     return r;

@@ -17,11 +17,11 @@
 namespace lema {
 namespace {
 
-using host::RecordingHost;
-using host::RecordingHostConfig;
 using asset_testing::headings;
 using asset_testing::sql_of;
 using asset_testing::translated;
+using host::RecordingHost;
+using host::RecordingHostConfig;
 
 struct Outputs {
   std::string caption, id;

@@ -67,9 +67,9 @@ TEST(Dispatch, PropertiesByNameWithAccessorsAndConversions) {
     EXPECT_EQ(e.code(), ErrorCode::TypeMismatch);
   }
   EXPECT_THROW(let_property(*s, "Count", Value(int32_t{70000})), Error);
-  EXPECT_THROW(let_property(*s, "Link", Value(int32_t{1})), Error);   // no Let on an object
-  EXPECT_THROW(set_property(*s, "Count", Value::nothing()), Error);    // no Set on a number
-  EXPECT_THROW(set_property(*s, "Note", Value(int32_t{1})), Error);    // Set needs an object
+  EXPECT_THROW(let_property(*s, "Link", Value(int32_t{1})), Error);  // no Let on an object
+  EXPECT_THROW(set_property(*s, "Count", Value::nothing()), Error);  // no Set on a number
+  EXPECT_THROW(set_property(*s, "Note", Value(int32_t{1})), Error);  // Set needs an object
   ObjectRef other = make_object<Sample>();
   set_property(*s, "Note", Value(other));
   EXPECT_EQ(s->Note.as_object(), other);
@@ -79,7 +79,7 @@ TEST(Dispatch, PropertiesByNameWithAccessorsAndConversions) {
 TEST(Dispatch, MethodsWithOptionalAndByReferenceArguments) {
   auto s = make_object<Sample>();
   EXPECT_EQ(call_method(*s, "Join", {Value(int32_t{1}), Value("2"), Value(3.0)}), Value("1|2|3"));
-  EXPECT_THROW(call_method(*s, "Join", {Value(int32_t{1})}), Error);                  // required missing
+  EXPECT_THROW(call_method(*s, "Join", {Value(int32_t{1})}), Error);  // required missing
   EXPECT_THROW(call_method(*s, "Join", {Value(), Value("x"), Value("c")}), Error);     // conversion
   EXPECT_THROW(call_method(*s, "Join", {Value(), Value(), Value(), Value()}), Error);  // too many
 
@@ -139,7 +139,8 @@ TEST(Registry, CreatesByNameAndHostsReplaceFactories) {
   reg.register_class("Test.Sample", [] { return ObjectRef(make_object<Sample>()); });
   EXPECT_EQ(reg.create("TEST.SAMPLE")->class_info().prog_id(), "Test.Sample");
   {
-    ScopedClass scoped("Test.Sample", []() -> ObjectRef { raise(ErrorCode::Host, "refused"); }, reg);
+    ScopedClass scoped(
+        "Test.Sample", []() -> ObjectRef { raise(ErrorCode::Host, "refused"); }, reg);
     EXPECT_THROW(reg.create("Test.Sample"), Error);
   }
   EXPECT_TRUE(reg.create("Test.Sample"));

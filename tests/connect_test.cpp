@@ -8,7 +8,6 @@
 #include <utility>
 #include <vector>
 
-#include "support/document_query.h"
 #include "automation/class_info.h"
 #include "automation/events.h"
 #include "automation/registry.h"
@@ -16,6 +15,7 @@
 #include "common/text.h"
 #include "connect/clscg_connect.h"
 #include "host/stand_ins.h"
+#include "support/document_query.h"
 
 namespace lema {
 namespace {

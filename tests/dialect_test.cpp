@@ -1,18 +1,19 @@
 // The SQLite dialect bridge on each library statement that runs on a database, its limits,
 // and the connection strings of the data-access layer.
+#include "host/ado/dialect.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
-#include "support/document_query.h"
 #include "common/error.h"
 #include "common/text.h"
 #include "decode/clscg_decode.h"
 #include "host/ado/connection.h"
 #include "host/ado/connection_string.h"
-#include "host/ado/dialect.h"
 #include "lookup/clscg_lookup.h"
 #include "support/databases.h"
+#include "support/document_query.h"
 
 namespace lema::ado {
 namespace {
@@ -52,24 +53,26 @@ TEST(SqliteDialect, FiscalYearStatement) {
   auto lk = make_object<CLSCG_LOOKUP>();
   ObjectRef none;
   lk->EserciziContabili_LKPGRID(none, Value(int32_t{12}));
-  EXPECT_EQ(to_sqlite_dialect(lk->StringaSQL().as_string()),
-            "SELECT CG19_ANNO, CG19_PROGESER, CG19_DATAAPE, CG19_DATACHIU, "
-            " CASE WHEN CG19_FLGESERCOR = 0 THEN 'No' WHEN CG19_FLGESERCOR = 1 THEN 'Si' END AS CG19_FLGESERCOR,"
-            " CASE WHEN CG19_FLGESERCHIUSO = 0 THEN 'No' WHEN CG19_FLGESERCHIUSO = 1 THEN 'Si' END AS CG19_FLGESERCHIUSO,"
-            " CASE WHEN CG19_FLGGENCESP = 0 THEN 'No' WHEN CG19_FLGGENCESP = 1 THEN 'Si' END AS CG19_FLGGENCESP,"
-            " CASE WHEN CG19_FLGGENRISC = 0 THEN 'No' WHEN CG19_FLGGENRISC = 1 THEN 'Si' END AS CG19_FLGGENRISC,"
-            " CASE WHEN CG19_FLGADECBCLI = 0 THEN 'No' WHEN CG19_FLGADECBCLI = 1 THEN 'Si' END AS CG19_FLGADECBCLI,"
-            " CASE WHEN CG19_FLGADECBATT = 0 THEN 'No' WHEN CG19_FLGADECBATT = 1 THEN 'Si' END AS CG19_FLGADECBATT,"
-            " CASE WHEN CG19_FLGADECBFOR = 0 THEN 'No' WHEN CG19_FLGADECBFOR = 1 THEN 'Si' END AS CG19_FLGADECBFOR,"
-            " CASE WHEN CG19_FLGADECBPAS = 0 THEN 'No' WHEN CG19_FLGADECBPAS = 1 THEN 'Si' END AS CG19_FLGADECBPAS"
-            " FROM CG19_ANADITTAESER  "
-            " WHERE CG19_DITTA_CG18 = 12"
-            " ORDER BY CG19_ANNO, CG19_PROGESER");
+  EXPECT_EQ(
+      to_sqlite_dialect(lk->StringaSQL().as_string()),
+      "SELECT CG19_ANNO, CG19_PROGESER, CG19_DATAAPE, CG19_DATACHIU, "
+      " CASE WHEN CG19_FLGESERCOR = 0 THEN 'No' WHEN CG19_FLGESERCOR = 1 THEN 'Si' END AS CG19_FLGESERCOR,"
+      " CASE WHEN CG19_FLGESERCHIUSO = 0 THEN 'No' WHEN CG19_FLGESERCHIUSO = 1 THEN 'Si' END AS CG19_FLGESERCHIUSO,"
+      " CASE WHEN CG19_FLGGENCESP = 0 THEN 'No' WHEN CG19_FLGGENCESP = 1 THEN 'Si' END AS CG19_FLGGENCESP,"
+      " CASE WHEN CG19_FLGGENRISC = 0 THEN 'No' WHEN CG19_FLGGENRISC = 1 THEN 'Si' END AS CG19_FLGGENRISC,"
+      " CASE WHEN CG19_FLGADECBCLI = 0 THEN 'No' WHEN CG19_FLGADECBCLI = 1 THEN 'Si' END AS CG19_FLGADECBCLI,"
+      " CASE WHEN CG19_FLGADECBATT = 0 THEN 'No' WHEN CG19_FLGADECBATT = 1 THEN 'Si' END AS CG19_FLGADECBATT,"
+      " CASE WHEN CG19_FLGADECBFOR = 0 THEN 'No' WHEN CG19_FLGADECBFOR = 1 THEN 'Si' END AS CG19_FLGADECBFOR,"
+      " CASE WHEN CG19_FLGADECBPAS = 0 THEN 'No' WHEN CG19_FLGADECBPAS = 1 THEN 'Si' END AS CG19_FLGADECBPAS"
+      " FROM CG19_ANADITTAESER  "
+      " WHERE CG19_DITTA_CG18 = 12"
+      " ORDER BY CG19_ANNO, CG19_PROGESER");
 }
 
 TEST(SqliteDialect, CustomerStatement) {
   auto dc = make_object<CLSCG_DECODE>();
-  dc->ClienteFornitore(Value(int32_t{5}), Value(int32_t{0}), Value(int32_t{123}), Value("2024-06-30"));
+  dc->ClienteFornitore(Value(int32_t{5}), Value(int32_t{0}), Value(int32_t{123}),
+                       Value("2024-06-30"));
   EXPECT_EQ(to_sqlite_dialect(dc->StringaSQL().as_string()),
             " SELECT  CG16_RAGSOANAG FROM    VCG16_ANAGRALLADATA "
             " WHERE   CG44_DITTA_CG18 = 5     AND CG44_TIPOCF = 0     AND CG44_CLIFOR = 123"
@@ -80,24 +83,32 @@ TEST(SqliteDialect, CustomerStatement) {
 TEST(SqliteDialect, ScopeOfTheRewrites) {
   // TOP forms, at the end of the same SELECT, before a semicolon, with DISTINCT.
   EXPECT_EQ(to_sqlite_dialect("SELECT TOP(5) A FROM T"), "SELECT  A FROM T LIMIT 5");
-  EXPECT_EQ(to_sqlite_dialect("select distinct top ( 3 ) A from T;"), "select distinct  A from T LIMIT 3;");
-  EXPECT_EQ(to_sqlite_dialect("SELECT A, (SELECT TOP 1 B FROM U WHERE U.K = T.K) AS B FROM T ORDER BY A"),
-            "SELECT A, (SELECT  B FROM U WHERE U.K = T.K LIMIT 1) AS B FROM T ORDER BY A");
+  EXPECT_EQ(to_sqlite_dialect("select distinct top ( 3 ) A from T;"),
+            "select distinct  A from T LIMIT 3;");
+  EXPECT_EQ(
+      to_sqlite_dialect("SELECT A, (SELECT TOP 1 B FROM U WHERE U.K = T.K) AS B FROM T ORDER BY A"),
+      "SELECT A, (SELECT  B FROM U WHERE U.K = T.K LIMIT 1) AS B FROM T ORDER BY A");
   EXPECT_EQ(to_sqlite_dialect("SELECT TOP 2 X FROM (SELECT TOP 9 X FROM T) Q -- last\n"),
             "SELECT  X FROM (SELECT  X FROM T LIMIT 9) Q LIMIT 2 -- last\n");
   // Quoted texts, names and comments stay; ISNULL as an operator stays.
-  EXPECT_EQ(to_sqlite_dialect("SELECT 'WITH (NOLOCK) ISNULL(' AS [ISNULL(], \"TOP 1\" FROM T /* WITH(NOLOCK) */"),
+  EXPECT_EQ(to_sqlite_dialect(
+                "SELECT 'WITH (NOLOCK) ISNULL(' AS [ISNULL(], \"TOP 1\" FROM T /* WITH(NOLOCK) */"),
             "SELECT 'WITH (NOLOCK) ISNULL(' AS [ISNULL(], \"TOP 1\" FROM T /* WITH(NOLOCK) */");
   EXPECT_EQ(to_sqlite_dialect("SELECT A FROM T WHERE A ISNULL"), "SELECT A FROM T WHERE A ISNULL");
-  EXPECT_EQ(to_sqlite_dialect("SELECT isnull (A, 0) FROM T with(nolock)"), "SELECT IFNULL (A, 0) FROM T ");
+  EXPECT_EQ(to_sqlite_dialect("SELECT isnull (A, 0) FROM T with(nolock)"),
+            "SELECT IFNULL (A, 0) FROM T ");
   // A common table expression keeps its WITH; unsupported TOP forms are left as they are.
-  EXPECT_EQ(to_sqlite_dialect("WITH Q AS (SELECT 1 AS A) SELECT A FROM Q"), "WITH Q AS (SELECT 1 AS A) SELECT A FROM Q");
+  EXPECT_EQ(to_sqlite_dialect("WITH Q AS (SELECT 1 AS A) SELECT A FROM Q"),
+            "WITH Q AS (SELECT 1 AS A) SELECT A FROM Q");
   EXPECT_EQ(to_sqlite_dialect("SELECT TOP 10 PERCENT A FROM T"), "SELECT TOP 10 PERCENT A FROM T");
 }
 
 TEST(SqlScript, SplitsAtSemicolonsOutsideQuotesAndComments) {
-  EXPECT_EQ(split_statements("CREATE TABLE T (A TEXT);\n-- a row; with a comment\nINSERT INTO T VALUES ('a;b');\n\n"),
-            (std::vector<std::string>{"CREATE TABLE T (A TEXT)", "-- a row; with a comment\nINSERT INTO T VALUES ('a;b')"}));
+  EXPECT_EQ(
+      split_statements(
+          "CREATE TABLE T (A TEXT);\n-- a row; with a comment\nINSERT INTO T VALUES ('a;b');\n\n"),
+      (std::vector<std::string>{"CREATE TABLE T (A TEXT)",
+                                "-- a row; with a comment\nINSERT INTO T VALUES ('a;b')"}));
   EXPECT_TRUE(split_statements(" ; -- nothing\n;").empty());
 }
 
@@ -108,19 +119,23 @@ TEST(ConnectionStrings, BackendsAndSqlServerTranslation) {
   ConnectionTarget o = parse_connection_string("odbc://DSN=x;UID=u", "FreeTDS");
   EXPECT_EQ(o.backend, ConnectionTarget::Backend::Odbc);
   EXPECT_EQ(o.parameters, "DSN=x;UID=u");
-  EXPECT_EQ(parse_connection_string("Driver={SQLite3};Database=a.db", "X").parameters, "Driver={SQLite3};Database=a.db");
+  EXPECT_EQ(parse_connection_string("Driver={SQLite3};Database=a.db", "X").parameters,
+            "Driver={SQLite3};Database=a.db");
 
-  EXPECT_EQ(parse_connection_string("Provider=SQLOLEDB.1;Persist Security Info=False;Data Source=srv\\INST;"
-                                    "Initial Catalog=Ditta;User ID=sa;Password=p w;Auto Translate=True",
-                                    "FreeTDS")
+  EXPECT_EQ(parse_connection_string(
+                "Provider=SQLOLEDB.1;Persist Security Info=False;Data Source=srv\\INST;"
+                "Initial Catalog=Ditta;User ID=sa;Password=p w;Auto Translate=True",
+                "FreeTDS")
                 .parameters,
             "DRIVER=FreeTDS;SERVER=srv\\INST;DATABASE=Ditta;UID=sa;PWD=p w");
-  EXPECT_EQ(ole_db_to_odbc("Provider=SQLNCLI11;Integrated Security=SSPI;Data Source=\"db,1433\";"
-                           "Initial Catalog='My;Db'",
-                           "ODBC Driver 18 for SQL Server"),
-            "DRIVER=ODBC Driver 18 for SQL Server;Trusted_Connection=Yes;SERVER=db,1433;DATABASE={My;Db}");
+  EXPECT_EQ(
+      ole_db_to_odbc("Provider=SQLNCLI11;Integrated Security=SSPI;Data Source=\"db,1433\";"
+                     "Initial Catalog='My;Db'",
+                     "ODBC Driver 18 for SQL Server"),
+      "DRIVER=ODBC Driver 18 for SQL Server;Trusted_Connection=Yes;SERVER=db,1433;DATABASE={My;Db}");
   EXPECT_EQ(ole_db_to_odbc("Server=h;Password=a}b", "D"), "DRIVER=D;SERVER=h;PWD={a}}b}");
-  EXPECT_THROW(parse_connection_string("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=x.mdb", "D"), Error);
+  EXPECT_THROW(parse_connection_string("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=x.mdb", "D"),
+               Error);
   EXPECT_THROW(parse_connection_string("just text", "D"), Error);
   EXPECT_THROW(parse_connection_string("sqlite3://", "D"), Error);
   EXPECT_THROW(parse_connection_string("Data Source=\"unterminated", "D"), Error);
@@ -137,23 +152,24 @@ class DocumentQuery : public ::testing::TestWithParam<testing::Backend> {};
 TEST_P(DocumentQuery, RunsAndFindsTheOriginalRegistration) {
   auto db = make_object<Connection>();
   db->Open(Value(testing::url_for(GetParam(), testing::fresh_db_path())));
-  for (const char* sql : {
-           "CREATE TABLE CO99_MASTERDOC (CO99_DITTA_CG18 INTEGER, CO99_NUMREG INTEGER, CO99_INDTIPOOP INTEGER)",
-           "CREATE TABLE CG41_PRIMANOTA (CG41_DITTA_CG18 INTEGER, CG41_NUMREG INTEGER, CG41_CODICE_CG33 VARCHAR(4))",
-           "CREATE TABLE CG41C_PRIMANOTA (CG41_DITTA_CG18 INTEGER, CG41_NUMREG INTEGER, CG41_CODICE_CG33 VARCHAR(4))",
-           "CREATE TABLE CG33_TABCAU (CG33_CODICE VARCHAR(4), CG33_INDGESTEC INTEGER)",
-           "CREATE TABLE EF06_SCADSTO (EF06_DITTA_CG18 INTEGER, EF06_NUMREG_CO99 INTEGER, EF06_NUMREGMOV_CO99 INTEGER)",
-           "INSERT INTO CO99_MASTERDOC VALUES (1, 100, 0), (1, 90, 1), (1, 80, 1), (1, 70, 0)",
-           "INSERT INTO CG41C_PRIMANOTA VALUES (1, 100, 'INC')",
-           "INSERT INTO CG33_TABCAU VALUES ('INC', 3)",
-           "INSERT INTO EF06_SCADSTO VALUES (1, 90, 100), (1, 80, 100), (1, 70, 100)",
-       })
+  for (
+      const char* sql : {
+          "CREATE TABLE CO99_MASTERDOC (CO99_DITTA_CG18 INTEGER, CO99_NUMREG INTEGER, CO99_INDTIPOOP INTEGER)",
+          "CREATE TABLE CG41_PRIMANOTA (CG41_DITTA_CG18 INTEGER, CG41_NUMREG INTEGER, CG41_CODICE_CG33 VARCHAR(4))",
+          "CREATE TABLE CG41C_PRIMANOTA (CG41_DITTA_CG18 INTEGER, CG41_NUMREG INTEGER, CG41_CODICE_CG33 VARCHAR(4))",
+          "CREATE TABLE CG33_TABCAU (CG33_CODICE VARCHAR(4), CG33_INDGESTEC INTEGER)",
+          "CREATE TABLE EF06_SCADSTO (EF06_DITTA_CG18 INTEGER, EF06_NUMREG_CO99 INTEGER, EF06_NUMREGMOV_CO99 INTEGER)",
+          "INSERT INTO CO99_MASTERDOC VALUES (1, 100, 0), (1, 90, 1), (1, 80, 1), (1, 70, 0)",
+          "INSERT INTO CG41C_PRIMANOTA VALUES (1, 100, 'INC')",
+          "INSERT INTO CG33_TABCAU VALUES ('INC', 3)",
+          "INSERT INTO EF06_SCADSTO VALUES (1, 90, 100), (1, 80, 100), (1, 70, 100)",
+      })
     db->Execute(sql);
   Ref<Recordset> rs = db->Execute(kDocumentQuery, nullptr, adCmdText);
   ASSERT_EQ(rs->RecordCount(), 1);
   EXPECT_EQ(rs->value("INDTIPOOP"), Value(int32_t{0}));
-  EXPECT_EQ(to_long(rs->value("INDGESTEC")), 3);       // from the closed-period ledger
-  EXPECT_EQ(to_long(rs->value("NUMREG_ORIG")), 80);    // the first original invoice
+  EXPECT_EQ(to_long(rs->value("INDGESTEC")), 3);     // from the closed-period ledger
+  EXPECT_EQ(to_long(rs->value("NUMREG_ORIG")), 80);  // the first original invoice
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, DocumentQuery,

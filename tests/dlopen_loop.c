@@ -12,10 +12,13 @@
 
 #include "lema/lema.h"
 
-#define API(X)                                                                               \
-  X(lema_create) X(lema_release) X(lema_get) X(lema_call) X(lema_let) X(lema_members)         \
-  X(lema_free) X(lema_value_clear) X(lema_value_set_string) X(lema_value_set_array)           \
-  X(lema_register_class) X(lema_last_error) X(lema_last_error_code)
+/* clang-format off */
+#define API(X)                                                                    \
+  X(lema_create) X(lema_release) X(lema_get) X(lema_call) X(lema_let)              \
+  X(lema_members) X(lema_free) X(lema_value_clear) X(lema_value_set_string)        \
+  X(lema_value_set_array) X(lema_register_class) X(lema_last_error)                \
+  X(lema_last_error_code)
+/* clang-format on */
 
 typedef struct api {
 #define FIELD(name) __typeof__(name)* name;
@@ -24,7 +27,7 @@ typedef struct api {
 } api;
 
 static api L;
-static int live_siblings;  /* instances of the host class alive */
+static int live_siblings;   /* instances of the host class alive */
 static int dropped_classes; /* drop_class calls */
 static int failures;
 

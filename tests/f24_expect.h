@@ -38,7 +38,9 @@ inline Ref<host::RecordingHost> numbered_host(std::shared_ptr<host::TextLog> log
   return make_host(std::move(c), std::move(log));
 }
 
-inline std::string sql_of(const CLSCG_LOOKUP& lk) { return std::string(lk.StringaSQL().as_string()); }
+inline std::string sql_of(const CLSCG_LOOKUP& lk) {
+  return std::string(lk.StringaSQL().as_string());
+}
 
 // Row 0 of the column table, checking the (0 To N-1, 0 To 1) shape and "" in row 1.
 inline std::vector<std::string> headings(const Value& table) {

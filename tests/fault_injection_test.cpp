@@ -152,7 +152,8 @@ class HostFaults : public ::testing::Test {
   std::vector<Value> run(const HostCase& c, const Member& m, host::RecordingHostConfig cfg,
                          const std::shared_ptr<host::TextLog>& log = nullptr,
                          bool plain_settings = true) {
-    return run(c, m, ObjectRef(make_object<host::RecordingHost>(std::move(cfg), log)), plain_settings);
+    return run(c, m, ObjectRef(make_object<host::RecordingHost>(std::move(cfg), log)),
+               plain_settings);
   }
 
   ObjectRef control = host::make_control("txt");
@@ -189,7 +190,8 @@ TEST_F(HostFaults, EachHostOperationFailingGivesItsDefault) {
     for (const Member* m : methods_of(probe->class_info())) {
       const std::string name(m->name);
       const auto lang = use.language.find(name);
-      const bool asks = lang != use.language.end() || use.company.count(name) || use.translation.count(name);
+      const bool asks =
+          lang != use.language.end() || use.company.count(name) || use.translation.count(name);
       if (!asks) continue;
       const std::vector<Value> ok = run(c, *m, working_host());
       auto failing = [&](std::initializer_list<const char*> ops) {
@@ -275,7 +277,7 @@ class SiblingFaults : public ::testing::Test {
 
 TEST_F(SiblingFaults, CodiciIvaKeepsWhatTheFailingOperationFeeds) {
   struct Case {
-    const char* op;  // "" for a sibling that cannot be created
+    const char* op;              // "" for a sibling that cannot be created
     bool sql, columns, caption;  // which outputs keep the previous call's values
   };
   const Case cases[] = {
@@ -290,8 +292,10 @@ TEST_F(SiblingFaults, CodiciIvaKeepsWhatTheFailingOperationFeeds) {
   for (const Case& k : cases) {
     host::StandInConfig& cfg = board->config(host::kSiblingLookup);
     cfg = {};
-    if (*k.op) cfg.fail.insert(k.op);
-    else cfg.absent = true;
+    if (*k.op)
+      cfg.fail.insert(k.op);
+    else
+      cfg.absent = true;
     auto lk = make_object<CLSCG_LOOKUP>();
     lk->Valute();
     const std::vector<Value> before = outputs_of(*lk);
@@ -309,7 +313,8 @@ TEST_F(SiblingFaults, CodiciIvaKeepsWhatTheFailingOperationFeeds) {
 std::vector<const Member*> sibling_call_methods() {
   std::vector<const Member*> out;
   for (const Member* m : methods_of(CLSCG_CONNECT::static_class_info()))
-    if (m->name.starts_with("Call") && m->name != "CallRiferimentiGraficiDocumento") out.push_back(m);
+    if (m->name.starts_with("Call") && m->name != "CallRiferimentiGraficiDocumento")
+      out.push_back(m);
   return out;
 }
 
@@ -317,7 +322,8 @@ class ConnectorFaults : public SiblingFaults {
  protected:
   Ref<CLSCG_CONNECT> make() {
     auto cn = make_object<CLSCG_CONNECT>();
-    cn->ActiveInterface = ObjectRef(make_object<host::RecordingHost>(host::RecordingHostConfig{}, nullptr));
+    cn->ActiveInterface =
+        ObjectRef(make_object<host::RecordingHost>(host::RecordingHostConfig{}, nullptr));
     cn->ConnectField = host::make_control("txt");
     cn->Stato = 5;
     cn->Errore = "before";
@@ -360,8 +366,10 @@ TEST_F(ConnectorFaults, EveryCallMethodAnswersFalseWhereverTheSiblingFails) {
       host::StandInConfig& cfg = board->config(host::kSiblingConnect);
       cfg = {};
       cfg.byref["CallElenchiMov3000"] = Value(int16_t{9});
-      if (op.empty()) cfg.absent = true;
-      else cfg.fail.insert(op);
+      if (op.empty())
+        cfg.absent = true;
+      else
+        cfg.fail.insert(op);
       log->lines.clear();
       {
         auto cn = make();
@@ -379,8 +387,8 @@ TEST_F(ConnectorFaults, EveryCallMethodAnswersFalseWhereverTheSiblingFails) {
             EXPECT_TRUE(it->ends_with(" release")) << m->name << " / " << op << ": " << *it;
         }
         // Outputs written only after the sibling answered keep their values before that.
-        const bool stato_read = m->name == "CallAssociazioneNoteVariazione3000" &&
-                                !op.empty() && position(op) > position("Stato");
+        const bool stato_read = m->name == "CallAssociazioneNoteVariazione3000" && !op.empty() &&
+                                position(op) > position("Stato");
         if (!stato_read) {
           EXPECT_EQ(cn->Stato, 5) << m->name << " / " << op;
           EXPECT_EQ(cn->Errore, "before") << m->name << " / " << op;
@@ -463,13 +471,13 @@ class ScriptedDb final : public Object {
 TEST(DatabaseFaults, FiscalYearsOverAConnectionFailingAtEachOperation) {
   struct Case {
     const char* op;
-    int rows;         // rows of the list; -1: no list (the empty path)
-    const char* eser; // ESER of the first row
+    int rows;          // rows of the list; -1: no list (the empty path)
+    const char* eser;  // ESER of the first row
   };
   const Case cases[] = {
-      {"", 2, "2023/1"},          {"Execute", -1, ""},     {"RecordCount", -1, ""},
-      {"MoveFirst", 2, "2023/1"}, {"EOF", 0, ""},          {"Fields", 2, "0000/0"},
-      {"Item", 2, "0000/0"},      {"Value", 2, "0000/0"},  {"MoveNext", 1, "2023/1"},
+      {"", 2, "2023/1"},          {"Execute", -1, ""},    {"RecordCount", -1, ""},
+      {"MoveFirst", 2, "2023/1"}, {"EOF", 0, ""},         {"Fields", 2, "0000/0"},
+      {"Item", 2, "0000/0"},      {"Value", 2, "0000/0"}, {"MoveNext", 1, "2023/1"},
       {"Close", 2, "2023/1"},
   };
   for (const Case& k : cases) {
@@ -482,7 +490,8 @@ TEST(DatabaseFaults, FiscalYearsOverAConnectionFailingAtEachOperation) {
     // The statement is the caller's to see only through the connection: StringaSQL keeps
     // the previous lookup's, the title and table are the fiscal years'.
     EXPECT_EQ(lk->Caption(), Value("Elenco esercizi contabili")) << k.op;
-    EXPECT_EQ(lk->StringaSQL(), Value("SELECT CG08_CODICE, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) "));
+    EXPECT_EQ(lk->StringaSQL(),
+              Value("SELECT CG08_CODICE, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) "));
     auto* list = dynamic_cast<ado::Recordset*>(lk->LookupRecordset.get());
     if (k.rows < 0) {
       EXPECT_EQ(list, nullptr) << k.op;
@@ -506,7 +515,8 @@ TEST(DatabaseFaults, CustomerDecodeWhenTheConnectionOrTheStatementFails) {
   const Value date(*Date::from_civil(2024, 6, 30));
   // A database that cannot be opened: "" now, and the failed connection stays in use.
   auto dc = make_object<CLSCG_DECODE>();
-  const std::string nowhere = "sqlite3://db=" + (testing::scratch_dir() / "no" / "such" / "x.db").string();
+  const std::string nowhere =
+      "sqlite3://db=" + (testing::scratch_dir() / "no" / "such" / "x.db").string();
   EXPECT_EQ(dc->ClienteFornitore(ditta, tipo, codice, date, nowhere), Value(""));
   EXPECT_FALSE(dc->StringaSQL().is_empty());
   const std::string url = testing::url_for(testing::Backend::Sqlite, testing::fresh_db_path());
@@ -519,7 +529,8 @@ TEST(DatabaseFaults, CustomerDecodeWhenTheConnectionOrTheStatementFails) {
   // A statement that fails on an open connection: "" as well.
   const std::string empty_db = testing::url_for(testing::Backend::Sqlite, testing::fresh_db_path());
   auto dc2 = make_object<CLSCG_DECODE>();
-  EXPECT_EQ(call_method(*dc2, "ClienteFornitore", {ditta, tipo, codice, date, Value(empty_db)}), Value(""));
+  EXPECT_EQ(call_method(*dc2, "ClienteFornitore", {ditta, tipo, codice, date, Value(empty_db)}),
+            Value(""));
   // The working case, for contrast.
   auto dc3 = make_object<CLSCG_DECODE>();
   EXPECT_EQ(dc3->ClienteFornitore(ditta, tipo, codice, date, url), Value("Rossi Mario S.r.l."));
@@ -560,15 +571,19 @@ TEST_F(SiblingFaults, DocumentReferencesWithTheDatabaseGraphicsOrHostFailing) {
   EXPECT_EQ(run(false, db), Value(true));
   std::vector<std::string> ops;  // what is asked of DocumentGraphics
   for (const std::string& l : log->lines)
-    if (l.starts_with("DocumentGraphics#1 call ")) ops.push_back(l.substr(24, l.find(' ', 24) - 24));
-  EXPECT_EQ(ops, (std::vector<std::string>{"SetHostInterface", "Prepare", "ShowReferences", "SetHostInterface"}));
+    if (l.starts_with("DocumentGraphics#1 call "))
+      ops.push_back(l.substr(24, l.find(' ', 24) - 24));
+  EXPECT_EQ(ops, (std::vector<std::string>{"SetHostInterface", "Prepare", "ShowReferences",
+                                           "SetHostInterface"}));
 
-  for (const std::string& op : {std::string(), std::string("SetHostInterface"), std::string("Prepare"),
-                                std::string("ShowReferences")}) {
+  for (const std::string& op : {std::string(), std::string("SetHostInterface"),
+                                std::string("Prepare"), std::string("ShowReferences")}) {
     host::StandInConfig& cfg = board->config(host::kDocumentGraphics);
     cfg = {};
-    if (op.empty()) cfg.absent = true;
-    else cfg.fail.insert(op);
+    if (op.empty())
+      cfg.absent = true;
+    else
+      cfg.fail.insert(op);
     EXPECT_EQ(run(false, db), Value(false)) << op;
     EXPECT_TRUE(all_released()) << op;
   }

@@ -52,17 +52,20 @@ ObjectRef open_db(testing::Backend b = testing::Backend::Sqlite) {
   return ObjectRef(db);
 }
 
-Recordset* list_of(const CLSCG_LOOKUP& lk) { return dynamic_cast<Recordset*>(lk.LookupRecordset.get()); }
+Recordset* list_of(const CLSCG_LOOKUP& lk) {
+  return dynamic_cast<Recordset*>(lk.LookupRecordset.get());
+}
 
 TEST(FiscalYearGrid, StatementTablesAndOutputs) {
   auto lk = make_object<CLSCG_LOOKUP>();
   ObjectRef none;
   lk->EserciziContabili_LKPGRID(none, Value(int32_t{12}));
   EXPECT_EQ(to_text(lk->StringaSQL()), statement_for("12"));
-  EXPECT_EQ(headings(lk->ColonneLookup()),
-            (std::vector<std::string>{"Esercizio", "Progressivo", "Inizio esercizio", "Fine esercizio",
-                                      "Corrente", "Chiuso", "Ammortamenti", "Risconti", "Cambi cli.",
-                                      "Cambi att.", "Cambi for.", "Cambi pas."}));
+  EXPECT_EQ(
+      headings(lk->ColonneLookup()),
+      (std::vector<std::string>{"Esercizio", "Progressivo", "Inizio esercizio", "Fine esercizio",
+                                "Corrente", "Chiuso", "Ammortamenti", "Risconti", "Cambi cli.",
+                                "Cambi att.", "Cambi for.", "Cambi pas."}));
   EXPECT_EQ(lk->Caption(), Value("Elenco esercizi contabili"));
   EXPECT_EQ(lk->IDLookup, Value("Lkp_EserciziContabili"));
   EXPECT_FALSE(lk->LookupRecordset);
@@ -84,7 +87,8 @@ TEST(FiscalYearGrid, CompanyCodeThatIsNoNumberKeepsThePreviousStatement) {
   for (const Value& bad : {Value::null(), Value("abc")}) {
     lk->IDLookup = Value();
     lk->EserciziContabili_LKPGRID(none, bad);
-    EXPECT_EQ(lk->StringaSQL(), Value("SELECT CG08_CODICE, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) "));
+    EXPECT_EQ(lk->StringaSQL(),
+              Value("SELECT CG08_CODICE, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) "));
     EXPECT_EQ(lk->Caption(), Value("Elenco esercizi contabili"));
     EXPECT_EQ(lk->ColonneLookup().as_array().ubound(0), 11);
     EXPECT_EQ(lk->IDLookup, Value("Lkp_EserciziContabili"));
@@ -99,9 +103,11 @@ TEST(FiscalYearGrid, TranslatesNoThenSiForEachFlag) {
   ObjectRef none;
   lk->EserciziContabili_LKPGRID(none, Value(int32_t{1}));
   const std::string sql = to_text(lk->StringaSQL());
-  EXPECT_NE(sql.find("CG19_FLGESERCOR = 0 THEN 'No#1' WHEN CG19_FLGESERCOR = 1 THEN 'Si#2' END"), std::string::npos);
-  EXPECT_NE(sql.find("CG19_FLGADECBPAS = 0 THEN 'No#15' WHEN CG19_FLGADECBPAS = 1 THEN 'Si#16' END"),
+  EXPECT_NE(sql.find("CG19_FLGESERCOR = 0 THEN 'No#1' WHEN CG19_FLGESERCOR = 1 THEN 'Si#2' END"),
             std::string::npos);
+  EXPECT_NE(
+      sql.find("CG19_FLGADECBPAS = 0 THEN 'No#15' WHEN CG19_FLGADECBPAS = 1 THEN 'Si#16' END"),
+      std::string::npos);
   EXPECT_EQ(sql.find("#17"), std::string::npos);
 }
 
@@ -115,19 +121,21 @@ TEST_P(FiscalYearList, ReadsTheYearsIntoAnInMemoryList) {
 
   EXPECT_EQ(headings(lk->ColonneLookup()),
             (std::vector<std::string>{"Esercizio", "Inizio esercizio", "Fine esercizio", "Corrente",
-                                      "Chiuso", "Ammortamenti", "Risconti", "Cambi cli.", "Cambi att.",
-                                      "Cambi for.", "Cambi pas."}));
+                                      "Chiuso", "Ammortamenti", "Risconti", "Cambi cli.",
+                                      "Cambi att.", "Cambi for.", "Cambi pas."}));
   EXPECT_EQ(lk->Caption(), Value("Elenco esercizi contabili"));
   EXPECT_EQ(lk->IDLookup, Value("Lkp_EserciziContabili"));
-  EXPECT_EQ(lk->StringaSQL(), Value("SELECT CG08_CODICE, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) "));
+  EXPECT_EQ(lk->StringaSQL(),
+            Value("SELECT CG08_CODICE, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) "));
 
   Recordset* rs = list_of(*lk);
   ASSERT_NE(rs, nullptr);
   ASSERT_EQ(rs->field_count(), 11);
   const std::vector<std::tuple<std::string, int32_t, int32_t>> fields{
-      {"ESER", 202, 7},        {"DATAIN", 133, 0},      {"DATAFI", 133, 0},      {"CORRENTE", 130, 2},
-      {"CHIUSO", 130, 2},      {"AMMGEN", 130, 2},      {"RISCGEN", 130, 2},     {"ADECBCLIGEN", 130, 2},
-      {"ADECBATTGEN", 130, 2}, {"ADECBFORGEN", 130, 2}, {"ADECBPASGEN", 130, 2}};
+      {"ESER", 202, 7},        {"DATAIN", 133, 0},      {"DATAFI", 133, 0},
+      {"CORRENTE", 130, 2},    {"CHIUSO", 130, 2},      {"AMMGEN", 130, 2},
+      {"RISCGEN", 130, 2},     {"ADECBCLIGEN", 130, 2}, {"ADECBATTGEN", 130, 2},
+      {"ADECBFORGEN", 130, 2}, {"ADECBPASGEN", 130, 2}};
   for (int32_t i = 0; i < 11; ++i) {
     EXPECT_EQ(rs->field(i).name, std::get<0>(fields[static_cast<size_t>(i)]));
     EXPECT_EQ(rs->field(i).type, std::get<1>(fields[static_cast<size_t>(i)]));
@@ -138,12 +146,22 @@ TEST_P(FiscalYearList, ReadsTheYearsIntoAnInMemoryList) {
   EXPECT_EQ(rs->LockType, ado::adLockOptimistic);
   ASSERT_EQ(rs->RecordCount(), 2);
   EXPECT_EQ(rs->position(), 1);  // left on the last row added
-  const std::vector<Value> first{Value("0999/2"), Value(*Date::from_civil(999, 7, 1)), Value::null(),
-                                 Value("No"), Value("Si"), Value("No"), Value("Si"), Value("Si"),
-                                 Value("No"), Value("Si"), Value("No")};
-  const std::vector<Value> second{Value("2024/12"), Value(*Date::from_civil(2024, 1, 1)),
-                                  Value(*Date::from_civil(2024, 12, 31)), Value("Si"), Value("No"),
-                                  Value("Si"), Value("No"), Value("No"), Value("No"), Value("No"),
+  const std::vector<Value> first{Value("0999/2"), Value(*Date::from_civil(999, 7, 1)),
+                                 Value::null(),   Value("No"),
+                                 Value("Si"),     Value("No"),
+                                 Value("Si"),     Value("Si"),
+                                 Value("No"),     Value("Si"),
+                                 Value("No")};
+  const std::vector<Value> second{Value("2024/12"),
+                                  Value(*Date::from_civil(2024, 1, 1)),
+                                  Value(*Date::from_civil(2024, 12, 31)),
+                                  Value("Si"),
+                                  Value("No"),
+                                  Value("Si"),
+                                  Value("No"),
+                                  Value("No"),
+                                  Value("No"),
+                                  Value("No"),
                                   Value::null()};  // a flag other than 0 and 1 reads Null
   for (int32_t i = 0; i < 11; ++i) {
     EXPECT_EQ(rs->cell(0, i), first[static_cast<size_t>(i)]) << i;
@@ -162,7 +180,8 @@ TEST_P(FiscalYearList, NoYearsOrAFailingCommandLeaveNoList) {
   lk->EserciziContabili(db, Value(int32_t{99}));  // a company without fiscal years
   EXPECT_FALSE(lk->LookupRecordset);
   EXPECT_EQ(lk->IDLookup, Value("before"));
-  EXPECT_EQ(lk->StringaSQL(), Value("SELECT CG08_CODICE, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) "));
+  EXPECT_EQ(lk->StringaSQL(),
+            Value("SELECT CG08_CODICE, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) "));
   EXPECT_EQ(lk->Caption(), Value("Elenco esercizi contabili"));
   EXPECT_EQ(lk->ColonneLookup().as_array().ubound(0), 10);
 

@@ -69,11 +69,16 @@ constexpr std::string_view kActivityJoins =
     "     AND CG32_SEZIONALE = CG68_SEZIONALE\r\n"
     " LEFT OUTER JOIN CG86_AZIENDECOLL WITH (NOLOCK)\r\n"
     "     ON CG86_IDATTIVITA = CG32_IDATTIVITA_CG86\r\n";
-constexpr std::string_view kWhere = " WHERE CG68_DITTA_CG18 = <DITTA>\r\n AND CG68_SEZIONALE <> 'RP'\r\n";
+constexpr std::string_view kWhere =
+    " WHERE CG68_DITTA_CG18 = <DITTA>\r\n AND CG68_SEZIONALE <> 'RP'\r\n";
 constexpr std::string_view kOrder = " ORDER BY CG68_SEZIONALE, CG68_DESCSEZ";
 
-const std::vector<std::string> kHeadings = {"Codice", "Descrizione", "Tipologia", "Regione attività",
-                                            "Punto vendita", "Descrizione punto vendita",
+const std::vector<std::string> kHeadings = {"Codice",
+                                            "Descrizione",
+                                            "Tipologia",
+                                            "Regione attività",
+                                            "Punto vendita",
+                                            "Descrizione punto vendita",
                                             "Modelli INTRA 12 e INTRA 13"};
 
 std::string plain(std::string_view ditta) {
@@ -81,7 +86,9 @@ std::string plain(std::string_view ditta) {
               {{"<DITTA>", ditta}});
 }
 
-std::string sql_of(const CLSCG_LOOKUP& lk) { return text_of(lk.StringaSQL()); }
+std::string sql_of(const CLSCG_LOOKUP& lk) {
+  return text_of(lk.StringaSQL());
+}
 
 TEST(JournalLookup, DefaultPathHasNoActivityAndAnEmptyEighthColumn) {
   auto lk = make_object<CLSCG_LOOKUP>();
@@ -95,12 +102,11 @@ TEST(JournalLookup, DefaultPathHasNoActivityAndAnEmptyEighthColumn) {
 }
 
 TEST(JournalLookup, TypologyClauseStandsRightBeforeTheSort) {
-  const std::pair<int32_t, std::string_view> cases[] = {
-      {0, ""},
-      {1, " AND CG68_INDTIPOLOGIA = 0"},
-      {2, " AND CG68_INDTIPOLOGIA IN (1,3)"},
-      {3, " AND CG68_INDTIPOLOGIA IN (2,3)"},
-      {7, ""}};
+  const std::pair<int32_t, std::string_view> cases[] = {{0, ""},
+                                                        {1, " AND CG68_INDTIPOLOGIA = 0"},
+                                                        {2, " AND CG68_INDTIPOLOGIA IN (1,3)"},
+                                                        {3, " AND CG68_INDTIPOLOGIA IN (2,3)"},
+                                                        {7, ""}};
   for (const auto& [tipo, clause] : cases) {
     auto lk = make_object<CLSCG_LOOKUP>();
     lk->TipologiaSezionale = static_cast<TipologiaSezionaleEnum>(tipo);
@@ -153,10 +159,11 @@ TEST(JournalLookup, HostTranslatesTheCaseTextsInOrderButNotTheRegions) {
   auto log = std::make_shared<host::TextLog>();
   testing::attach_host(*lk, testing::numbered_host(Value("ENG"), Value(int32_t{4})), log);
   lk->Sezionali(Value(int32_t{1}));
-  EXPECT_EQ(sql_of(*lk), testing::numbered(plain("1"), {"IVA", "Gestionale area amministrativa",
-                                                        "Gestionale area commerciale",
-                                                        "Gestionale area amministrativa/commerciale",
-                                                        "No", "INTRA 12", "INTRA 13"}));
+  EXPECT_EQ(sql_of(*lk),
+            testing::numbered(
+                plain("1"),
+                {"IVA", "Gestionale area amministrativa", "Gestionale area commerciale",
+                 "Gestionale area amministrativa/commerciale", "No", "INTRA 12", "INTRA 13"}));
   EXPECT_EQ(log->lines.size(), 7u);  // translations only: no language, no company
   EXPECT_EQ(log->lines.front(), "host call Translate = IVA#1 (IVA)");
 
@@ -171,9 +178,10 @@ TEST(JournalLookup, ByNameAfterAnotherLookupReplacesEveryOutput) {
   call_method(*lk, "Valute");
   let_property(*lk, "AnnoAttivita", Value(int32_t{2023}));
   call_method(*lk, "Sezionali", {Value(int32_t{2})});
-  EXPECT_EQ(sql_of(*lk), fill(std::string(kSelect) + std::string(kFrom) + std::string(kActivityJoins) +
-                                  std::string(kWhere) + " AND CG32_ANNO = 2023\r\n" + std::string(kOrder),
-                              {{"<DITTA>", "2"}}));
+  EXPECT_EQ(sql_of(*lk),
+            fill(std::string(kSelect) + std::string(kFrom) + std::string(kActivityJoins) +
+                     std::string(kWhere) + " AND CG32_ANNO = 2023\r\n" + std::string(kOrder),
+                 {{"<DITTA>", "2"}}));
   EXPECT_EQ(headings(get_property(*lk, "ColonneLookup")).size(), 8u);
   EXPECT_EQ(get_property(*lk, "Caption"), Value("Elenco sezionali"));
   EXPECT_EQ(get_property(*lk, "IDLookup"), Value("Lkp_Sezionali"));

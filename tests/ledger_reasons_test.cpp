@@ -19,7 +19,9 @@ using testing::numbered;
 using testing::text_of;
 using Texts = std::vector<std::string_view>;
 
-std::string sql_of(const CLSCG_LOOKUP& lk) { return text_of(lk.StringaSQL()); }
+std::string sql_of(const CLSCG_LOOKUP& lk) {
+  return text_of(lk.StringaSQL());
+}
 
 Texts cat(std::initializer_list<Texts> parts) {
   Texts out;
@@ -98,19 +100,35 @@ constexpr std::string_view kCausali =
     "= CG33_ID_CG0Z ";
 
 const Texts kNoSi = {"No", "Si"};
-const Texts kTipoEffetto = {"Tutti", "Contanti", "Ricevuta bancaria", "Tratta", "Tratta accettata",
-                            "Cessione", "Cambiale", "Carta di credito", "Bancomat", "Contrassegno",
-                            "Lettera di credito", "RID", "Leasing", "Rimessa diretta", "Bonifico",
-                            "C/C postale", "MAV", "Solo descrittivo"};
-const Texts kDopoEffetto = {"Apertura", "Chiusura", "Apertura/chiusura", "No", "Si",
-                            "Acquisti interni", "Importazioni", "Vendite interne", "Esportazioni"};
-const Texts kTipoMovimento = {"criterio Gestionale",      "criterio di Cassa",
-                              "Gestionale/Cassa",         "Gestionale/Cassa sospeso",
+const Texts kTipoEffetto = {"Tutti",
+                            "Contanti",
+                            "Ricevuta bancaria",
+                            "Tratta",
+                            "Tratta accettata",
+                            "Cessione",
+                            "Cambiale",
+                            "Carta di credito",
+                            "Bancomat",
+                            "Contrassegno",
+                            "Lettera di credito",
+                            "RID",
+                            "Leasing",
+                            "Rimessa diretta",
+                            "Bonifico",
+                            "C/C postale",
+                            "MAV",
+                            "Solo descrittivo"};
+const Texts kDopoEffetto = {
+    "Apertura",         "Chiusura",     "Apertura/chiusura", "No",          "Si",
+    "Acquisti interni", "Importazioni", "Vendite interne",   "Esportazioni"};
+const Texts kTipoMovimento = {"criterio Gestionale",       "criterio di Cassa",
+                              "Gestionale/Cassa",          "Gestionale/Cassa sospeso",
                               "Gestionale/Cassa speciale", "Gestionale/Cassa esteso"};
 const Texts kInsoluti = {"No", "Insoluto", "Richiamato", "Chiusura effetti", "Incasso buon fine"};
 
 std::string causali(std::string_view lang, std::string_view company, std::string_view tail) {
-  return fill(std::string(kCausali), {{"<LANG>", lang}, {"<COMPANY>", company}}) + std::string(tail);
+  return fill(std::string(kCausali), {{"<LANG>", lang}, {"<COMPANY>", company}}) +
+         std::string(tail);
 }
 
 TEST(LedgerReasonLookup, DefaultPathWritesBackTheSortColumn) {
@@ -120,14 +138,34 @@ TEST(LedgerReasonLookup, DefaultPathWritesBackTheSortColumn) {
   EXPECT_EQ(sql_of(*lk), want);
   EXPECT_EQ(lk->CampoOrdinamentoStringaSQL, Value("CG33_CODICE"));
   EXPECT_EQ(headings(lk->ColonneLookup()),
-            (std::vector<std::string>{
-                "Codice", "Descrizione", "Alias", "Tipo.reg.", "Caus.rif.", "Reg.marg.", "Cau.coll.",
-                "Segno", "Comp. IVA", "Sub.forn.", "Ag.viag.", "Nr.doc.", "Cau.acc.",
-                "Causale per reg. effetti", "C.es.pr.", "Mov.EC", "Mov.por.", "Eff. da sel.",
-                "Gest. Ec/Pf", "Editoria", "Op. monofase RSM", "Rich. dati assegni",
-                "Classificazione causale", "Tipo operazione", "Gestione fatture proforma",
-                "Scadenze in fatture proforma", "Categoria di stampa",
-                "Categoria di stampa descrizione"}));
+            (std::vector<std::string>{"Codice",
+                                      "Descrizione",
+                                      "Alias",
+                                      "Tipo.reg.",
+                                      "Caus.rif.",
+                                      "Reg.marg.",
+                                      "Cau.coll.",
+                                      "Segno",
+                                      "Comp. IVA",
+                                      "Sub.forn.",
+                                      "Ag.viag.",
+                                      "Nr.doc.",
+                                      "Cau.acc.",
+                                      "Causale per reg. effetti",
+                                      "C.es.pr.",
+                                      "Mov.EC",
+                                      "Mov.por.",
+                                      "Eff. da sel.",
+                                      "Gest. Ec/Pf",
+                                      "Editoria",
+                                      "Op. monofase RSM",
+                                      "Rich. dati assegni",
+                                      "Classificazione causale",
+                                      "Tipo operazione",
+                                      "Gestione fatture proforma",
+                                      "Scadenze in fatture proforma",
+                                      "Categoria di stampa",
+                                      "Categoria di stampa descrizione"}));
   EXPECT_EQ(lk->Caption(), Value("Elenco causali contabili"));
   EXPECT_EQ(lk->IDLookup, Value("Lkp_CausaliContabili"));
   lk->CausaliContabili();
@@ -157,8 +195,10 @@ TEST(LedgerReasonLookup, FilterFixedReasonAndRegisterTypeInEachCombination) {
     let_property(*lk, "CampoOrdinamentoStringaSQL", c.ordine);
     call_method(*lk, "CausaliContabili");
     EXPECT_EQ(text_of(get_property(*lk, "StringaSQL")), causali("ITA ", "0", c.tail)) << c.tail;
-    if (is_given(c.ordine)) EXPECT_EQ(lk->CampoOrdinamentoStringaSQL, c.ordine);
-    else EXPECT_EQ(lk->CampoOrdinamentoStringaSQL, Value("CG33_CODICE"));
+    if (is_given(c.ordine))
+      EXPECT_EQ(lk->CampoOrdinamentoStringaSQL, c.ordine);
+    else
+      EXPECT_EQ(lk->CampoOrdinamentoStringaSQL, Value("CG33_CODICE"));
   }
 }
 
@@ -170,7 +210,8 @@ TEST(LedgerReasonLookup, PrintCategoryModeIgnoresTheOtherFilters) {
   let_property(*lk, "CausaliContabiliTipoLookup", Value(int32_t{1}));
   let_property(*lk, "sCategoriaStampa_Cod", Value("GIO"));
   lk->CausaliContabili();
-  EXPECT_EQ(sql_of(*lk), causali("ITA ", "0", "\r WHERE CG0Z_CATEGORIA = 'GIO'  ORDER BY CG33_CODICE"));
+  EXPECT_EQ(sql_of(*lk),
+            causali("ITA ", "0", "\r WHERE CG0Z_CATEGORIA = 'GIO'  ORDER BY CG33_CODICE"));
   EXPECT_EQ(lk->Caption(), Value("Elenco causali contabili per categoria di stampa"));
   EXPECT_EQ(lk->IDLookup, Value("Lkp_CausaliContabiliCatStp"));
 }
@@ -183,8 +224,19 @@ TEST(LedgerReasonLookup, HostGivesLanguageAndCompanyAndTranslatesInOrder) {
   const Texts order =
       cat({{"Acquisti", "Vendite", "Corrispettivi", "No", "Analitico", "Globale", "Forfettario",
             "Normale", "No", "Dare", "Avere"},
-           kNoSi, kNoSi, kNoSi, kNoSi, kNoSi, kInsoluti, kNoSi, kNoSi, kNoSi, kTipoEffetto,
-           kDopoEffetto, kNoSi, kTipoMovimento,
+           kNoSi,
+           kNoSi,
+           kNoSi,
+           kNoSi,
+           kNoSi,
+           kInsoluti,
+           kNoSi,
+           kNoSi,
+           kNoSi,
+           kTipoEffetto,
+           kDopoEffetto,
+           kNoSi,
+           kTipoMovimento,
            {"No proforma", "Fattura proforma", "Fattura di incasso fattura proforma", "No proforma",
             "Da consolidare", "Consolidato"}});
   EXPECT_EQ(sql_of(*lk), numbered(causali("ENG", "7", " WHERE 1=1 ORDER BY CG33_CODICE"), order));
@@ -203,7 +255,8 @@ TEST(LedgerReasonLookup, AFilterThatCannotBeJoinedKeepsThePreviousStatement) {
   lk->Valute();
   lk->FiltroStringaSQL = Value(Array::matrix(1, 1));
   lk->CausaliContabili();
-  EXPECT_EQ(lk->StringaSQL(), Value("SELECT CG08_CODICE, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) "));
+  EXPECT_EQ(lk->StringaSQL(),
+            Value("SELECT CG08_CODICE, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) "));
   EXPECT_EQ(headings(lk->ColonneLookup()).size(), 28u);
   EXPECT_EQ(lk->IDLookup, Value("Lkp_CausaliContabili"));
 }
@@ -311,11 +364,11 @@ constexpr std::string_view kClassificazione =
     "<WHERE> ORDER BY CG33_CODICE";
 
 const std::vector<std::string> kVariantHeadings = {
-    "Codice",   "Descrizione", "Alias",     "Tipo.reg.", "Caus.IVA", "Reg.marg.",
-    "Cau.coll.", "Segno",      "Comp. IVA", "Sub.forn.", "Ag.viag.", "Nr.doc.",
-    "Cau.acc."};
-const std::vector<std::string> kVariantHeadingsTail = {
-    "C.es.pr.", "Mov.EC", "Mov.por.", "Eff. da sel.", "Gest. Ec/Pf", "Editoria", "Op. monofase RSM"};
+    "Codice", "Descrizione", "Alias",     "Tipo.reg.", "Caus.IVA", "Reg.marg.", "Cau.coll.",
+    "Segno",  "Comp. IVA",   "Sub.forn.", "Ag.viag.",  "Nr.doc.",  "Cau.acc."};
+const std::vector<std::string> kVariantHeadingsTail = {"C.es.pr.",        "Mov.EC",      "Mov.por.",
+                                                       "Eff. da sel.",    "Gest. Ec/Pf", "Editoria",
+                                                       "Op. monofase RSM"};
 
 std::vector<std::string> variant_headings(std::string_view col13, std::vector<std::string> last) {
   std::vector<std::string> out = kVariantHeadings;
@@ -339,8 +392,9 @@ TEST(LedgerReasonVariants, VatOnlyList) {
 
 TEST(LedgerReasonVariants, VatOpeningDownPaymentListWithAndWithoutJournalReasons) {
   auto lk = make_object<CLSCG_LOOKUP>();
-  const std::string head = fill(std::string(kSoloIva), {{"<LANG>", "ITA "}}) +
-                           "\r WHERE CG33_INDTIPOREG <> 0 OR CG33_FLGACCONTO = 1 OR CG33_INDGESTEC = 1";
+  const std::string head =
+      fill(std::string(kSoloIva), {{"<LANG>", "ITA "}}) +
+      "\r WHERE CG33_INDTIPOREG <> 0 OR CG33_FLGACCONTO = 1 OR CG33_INDGESTEC = 1";
   lk->CausaliContabiliIVAAperturaPartiteAcconti();
   EXPECT_EQ(sql_of(*lk), head + " ORDER BY CG33_CODICE");
   let_property(*lk, "IncludiCausaliConGestioneSezionali", Value(true));
@@ -353,38 +407,53 @@ TEST(LedgerReasonVariants, VatOpeningDownPaymentListWithAndWithoutJournalReasons
 
 TEST(LedgerReasonVariants, ClassificationListWithClassificationEmptyBlankOrGiven) {
   const std::pair<Value, std::string_view> cases[] = {
-      {Value(), ""}, {Value("   "), ""}, {Value(" A"), " WHERE CGD1_TIPOLOGIA = ' A'"},
+      {Value(), ""},
+      {Value("   "), ""},
+      {Value(" A"), " WHERE CGD1_TIPOLOGIA = ' A'"},
       {Value(int32_t{3}), " WHERE CGD1_TIPOLOGIA = '3'"}};
   for (const auto& [classe, where] : cases) {
     auto lk = make_object<CLSCG_LOOKUP>();
     lk->ClassificazioneCausale = classe;
     lk->CausaliContabiliPerClassificazione();
-    EXPECT_EQ(sql_of(*lk), fill(std::string(kClassificazione), {{"<LANG>", "ITA "}, {"<WHERE>", where}}));
+    EXPECT_EQ(sql_of(*lk),
+              fill(std::string(kClassificazione), {{"<LANG>", "ITA "}, {"<WHERE>", where}}));
   }
   auto lk = make_object<CLSCG_LOOKUP>();
   lk->CausaliContabiliPerClassificazione();
-  EXPECT_EQ(headings(lk->ColonneLookup()),
-            variant_headings("Causale per reg. effetti", {"Rich. dati assegni", "Tipo operazione"}));
+  EXPECT_EQ(
+      headings(lk->ColonneLookup()),
+      variant_headings("Causale per reg. effetti", {"Rich. dati assegni", "Tipo operazione"}));
   EXPECT_EQ(lk->Caption(), Value("Elenco causali contabili per classificazione"));
   EXPECT_EQ(lk->IDLookup, Value("Lkp_CausaliContabiliClass"));
 }
 
 TEST(LedgerReasonVariants, HostGivesOnlyTheLanguageAndTranslatesInOrder) {
-  const Texts head = {"Acquisti", "Vendite", "Corrispettivi", "No", "Forfettario", "Globale",
-                      "Ordinario", "Misto", "No", "Dare", "Avere"};
+  const Texts head = {"Acquisti",    "Vendite", "Corrispettivi", "No",
+                      "Forfettario", "Globale", "Ordinario",     "Misto",
+                      "No",          "Dare",    "Avere"};
   const Texts effetti_classificazione = {
-      "Tutti", "Contanti", "Ricevuta bancaria", "Tratta", "Tratta accettata", "Cessione", "Cambiale",
-      "Carta di credito", "Contrassegn", "Lettera di credito", "Rimessa diretta", "Bonifico",
-      "C/C postale", "Solo descrittivo"};
+      "Tutti",           "Contanti", "Ricevuta bancaria", "Tratta",          "Tratta accettata",
+      "Cessione",        "Cambiale", "Carta di credito",  "Contrassegn",     "Lettera di credito",
+      "Rimessa diretta", "Bonifico", "C/C postale",       "Solo descrittivo"};
   auto log = std::make_shared<host::TextLog>();
   auto lk = make_object<CLSCG_LOOKUP>();
   testing::attach_host(*lk, testing::numbered_host(Value("DEU"), Value(int32_t{7})), log);
   lk->CausaliContabiliSoloIVA();
-  EXPECT_EQ(sql_of(*lk),
-            numbered(fill(std::string(kSoloIva), {{"<LANG>", "DEU"}}) +
-                         "\r WHERE CG33_INDTIPOREG <> 0\r ORDER BY CG33_CODICE",
-                     cat({head, kNoSi, kNoSi, kNoSi, kNoSi, kNoSi, {"No", "Insoluto", "Richiamato"},
-                          kNoSi, kNoSi, kNoSi, kTipoEffetto, kDopoEffetto, kTipoMovimento})));
+  EXPECT_EQ(sql_of(*lk), numbered(fill(std::string(kSoloIva), {{"<LANG>", "DEU"}}) +
+                                      "\r WHERE CG33_INDTIPOREG <> 0\r ORDER BY CG33_CODICE",
+                                  cat({head,
+                                       kNoSi,
+                                       kNoSi,
+                                       kNoSi,
+                                       kNoSi,
+                                       kNoSi,
+                                       {"No", "Insoluto", "Richiamato"},
+                                       kNoSi,
+                                       kNoSi,
+                                       kNoSi,
+                                       kTipoEffetto,
+                                       kDopoEffetto,
+                                       kTipoMovimento})));
   EXPECT_EQ(log->lines.front(), "host get LanguageCode = DEU");
 
   auto other = make_object<CLSCG_LOOKUP>();
@@ -392,9 +461,10 @@ TEST(LedgerReasonVariants, HostGivesOnlyTheLanguageAndTranslatesInOrder) {
   log->lines.clear();
   other->CausaliContabiliPerClassificazione();
   const std::string got = sql_of(*other);
-  EXPECT_EQ(got, numbered(fill(std::string(kClassificazione), {{"<LANG>", "DEU"}, {"<WHERE>", ""}}),
-                          cat({head, kNoSi, kNoSi, kNoSi, kNoSi, kNoSi, kInsoluti, kNoSi, kNoSi,
-                               kNoSi, effetti_classificazione, kDopoEffetto, kNoSi, kTipoMovimento})));
+  EXPECT_EQ(got,
+            numbered(fill(std::string(kClassificazione), {{"<LANG>", "DEU"}, {"<WHERE>", ""}}),
+                     cat({head, kNoSi, kNoSi, kNoSi, kNoSi, kNoSi, kInsoluti, kNoSi, kNoSi, kNoSi,
+                          effetti_classificazione, kDopoEffetto, kNoSi, kTipoMovimento})));
   EXPECT_NE(got.find("THEN 'Contrassegn#41o'"), std::string::npos);
   EXPECT_NE(got.find("THEN 'Bancomat'"), std::string::npos);
   for (const std::string& line : log->lines) EXPECT_EQ(line.find("CompanyCode"), std::string::npos);
@@ -450,8 +520,9 @@ TEST(ReasonRelatedLookups, CorrelationReasonsPlaceTheCompanyFourTimes) {
 
   testing::attach_host(*lk, testing::numbered_host(Value("FRA"), Value(int32_t{3})));
   lk->CausaliContabiliContabilitaProgettiCommesse(Value("7"));
-  EXPECT_EQ(sql_of(*lk), numbered(fill(std::string(kCorrelazione), {{"<D>", "7"}, {"<LANG>", "FRA"}}),
-                                  {"Non gestito", "Solo progetti", "Solo commessa", "Entrambi"}));
+  EXPECT_EQ(sql_of(*lk),
+            numbered(fill(std::string(kCorrelazione), {{"<D>", "7"}, {"<LANG>", "FRA"}}),
+                     {"Non gestito", "Solo progetti", "Solo commessa", "Entrambi"}));
   testing::attach_host(*lk, testing::failing_host());
   lk->CausaliContabiliContabilitaProgettiCommesse(Value("7"));
   EXPECT_EQ(sql_of(*lk), fill(std::string(kCorrelazione), {{"<D>", "7"}, {"<LANG>", "ITA "}}));
@@ -497,13 +568,15 @@ TEST(ReasonRelatedLookups, PaymentReasonsJoinTheCompanySetupOnlyForAReasonType) 
   EXPECT_EQ(sql_of(*lk), plain);
   std::vector<Value> args = {Value(int32_t{2})};
   call_method(*lk, "CausaliPagEff", std::span<Value>(args));
-  EXPECT_EQ(sql_of(*lk), std::string(kBase) + fill(std::string(kJoins), {{"<A>", "15"}, {"<T>", "2"}}) +
+  EXPECT_EQ(sql_of(*lk), std::string(kBase) +
+                             fill(std::string(kJoins), {{"<A>", "15"}, {"<T>", "2"}}) +
                              " ORDER BY CGP0_CAUSALE");
   EXPECT_EQ(to_integer(args[0]), 2);
   lk->CodAzienda = Value();
   int16_t tipo = -3;
   lk->CausaliPagEff(&tipo);
-  EXPECT_EQ(sql_of(*lk), std::string(kBase) + fill(std::string(kJoins), {{"<A>", ""}, {"<T>", "-3"}}) +
+  EXPECT_EQ(sql_of(*lk), std::string(kBase) +
+                             fill(std::string(kJoins), {{"<A>", ""}, {"<T>", "-3"}}) +
                              " ORDER BY CGP0_CAUSALE");
   EXPECT_EQ(tipo, -3);
   EXPECT_EQ(headings(lk->ColonneLookup()), (std::vector<std::string>{"Codice", "Descrizione"}));

@@ -37,15 +37,17 @@ inline std::vector<std::string> headings(const Value& table) {
   EXPECT_EQ(a.ubound(1), 1);
   for (int32_t c = 0; c <= a.ubound(0); ++c) {
     out.push_back(text_of(a.at(c, 0)));
-    if (a.at(c, 0).is_empty()) EXPECT_TRUE(a.at(c, 1).is_empty()) << "column " << c;
-    else EXPECT_EQ(a.at(c, 1), Value("")) << "column " << c;
+    if (a.at(c, 0).is_empty())
+      EXPECT_TRUE(a.at(c, 1).is_empty()) << "column " << c;
+    else
+      EXPECT_EQ(a.at(c, 1), Value("")) << "column " << c;
   }
   return out;
 }
 
 // `text` with each placeholder replaced.
-inline std::string fill(std::string text,
-                        std::initializer_list<std::pair<std::string_view, std::string_view>> values) {
+inline std::string fill(
+    std::string text, std::initializer_list<std::pair<std::string_view, std::string_view>> values) {
   for (const auto& [from, to] : values) text = replace_all(text, from, to);
   return text;
 }

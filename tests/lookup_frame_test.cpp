@@ -103,8 +103,10 @@ TEST_F(SiblingFixture, CodiciIvaDrivesTheSiblingInOrderAndCopiesItsOutputs) {
   lk->CodiciIva();
   EXPECT_EQ(lk->IDLookup, Value("Lkp_CodiciIVA"));
   EXPECT_EQ(lk->Caption(), Value("Elenco codici IVA"));
-  EXPECT_EQ(lk->StringaSQL(),
-            Value("SELECT CG28_CODICE, CG28_DESCR, CG28_ALIQUOTA FROM CG28_TABIVA WITH (NOLOCK) ORDER BY CG28_CODICE"));
+  EXPECT_EQ(
+      lk->StringaSQL(),
+      Value(
+          "SELECT CG28_CODICE, CG28_DESCR, CG28_ALIQUOTA FROM CG28_TABIVA WITH (NOLOCK) ORDER BY CG28_CODICE"));
   EXPECT_EQ(lk->ColonneLookup().as_array().ubound(0), 2);
   const std::vector<std::string> want{
       "PIRO_LOOKUPDECODE.CLSCO_LOOKUP#1 create",
@@ -125,8 +127,9 @@ TEST_F(SiblingFixture, CodiciIvaPassesTheFilterUnchangedByName) {
   std::vector<Value> args{Value("CG28_ALIQUOTA > 0")};
   call_method(*lk, "CodiciIva", args);
   EXPECT_EQ(args[0], Value("CG28_ALIQUOTA > 0"));
-  EXPECT_EQ(lk->StringaSQL(), Value("SELECT CG28_CODICE, CG28_DESCR, CG28_ALIQUOTA FROM CG28_TABIVA WITH "
-                                    "(NOLOCK) WHERE CG28_ALIQUOTA > 0 ORDER BY CG28_CODICE"));
+  EXPECT_EQ(lk->StringaSQL(),
+            Value("SELECT CG28_CODICE, CG28_DESCR, CG28_ALIQUOTA FROM CG28_TABIVA WITH "
+                  "(NOLOCK) WHERE CG28_ALIQUOTA > 0 ORDER BY CG28_CODICE"));
 }
 
 TEST_F(SiblingFixture, CodiciIvaKeepsOutputsWhenTheSiblingIsAbsentOrFails) {
@@ -135,15 +138,17 @@ TEST_F(SiblingFixture, CodiciIvaKeepsOutputsWhenTheSiblingIsAbsentOrFails) {
   board->config(host::kSiblingLookup).absent = true;
   lk->CodiciIva();
   EXPECT_EQ(lk->Caption(), Value("Elenco valute"));
-  EXPECT_EQ(lk->StringaSQL(), Value("SELECT CG08_CODICE, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) "));
+  EXPECT_EQ(lk->StringaSQL(),
+            Value("SELECT CG08_CODICE, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) "));
   EXPECT_EQ(lk->IDLookup, Value("Lkp_CodiciIVA"));
 
   board->config(host::kSiblingLookup).absent = false;
   board->config(host::kSiblingLookup).fail.insert("ArrayFields");
   lk->Valute();
   lk->CodiciIva();
-  EXPECT_EQ(lk->Caption(), Value("Elenco codici IVA"));           // the steps after the failure ran
-  EXPECT_EQ(lk->ColonneLookup(), table({"Codice", "Descrizione"}));  // the failing one kept its value
+  EXPECT_EQ(lk->Caption(), Value("Elenco codici IVA"));  // the steps after the failure ran
+  EXPECT_EQ(lk->ColonneLookup(),
+            table({"Codice", "Descrizione"}));  // the failing one kept its value
 }
 
 TEST(LookupFrame, UnregisteredSiblingIsNotFaked) {
@@ -155,12 +160,14 @@ TEST(LookupFrame, UnregisteredSiblingIsNotFaked) {
 
 TEST(DateTextConverter, AcceptsTheUsualFormsAndRejectsImpossibleDates) {
   host::DateTextConverter c;
-  for (const char* ok : {"2024-03-15", "2024-03-15 10:30", "2024-03-15T10:30:00", "15/03/2024", "20240315"}) {
+  for (const char* ok :
+       {"2024-03-15", "2024-03-15 10:30", "2024-03-15T10:30:00", "15/03/2024", "20240315"}) {
     c.SetText(ok);
     EXPECT_EQ(c.ErrorNumber(), 0) << ok;
     EXPECT_EQ(c.SqlDateText(), "20240315") << ok;
   }
-  for (const char* bad : {"31/02/2024", "abc", "", "2023-02-29", "2024-13-01", "2024-03-15 25:00"}) {
+  for (const char* bad :
+       {"31/02/2024", "abc", "", "2023-02-29", "2024-13-01", "2024-03-15 25:00"}) {
     c.SetText(bad);
     EXPECT_NE(c.ErrorNumber(), 0) << bad;
   }

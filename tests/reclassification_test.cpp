@@ -16,11 +16,11 @@
 namespace lema {
 namespace {
 
-using host::RecordingHost;
-using host::RecordingHostConfig;
 using asset_testing::headings;
 using asset_testing::sql_of;
 using asset_testing::translated;
+using host::RecordingHost;
+using host::RecordingHostConfig;
 
 TEST(Reclassification, CodesCarryTheKeywordInTheirOnlyPiece) {
   auto lk = make_object<CLSCG_LOOKUP>();

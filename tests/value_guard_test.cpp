@@ -29,20 +29,22 @@ using testing_support::text_settings_of;
 TEST(ValueGuardRules, QuotedBareAndOrdering) {
   for (std::string_view ok : {"", "ABC", "A B-C/1", "20240315", "d\xC3\xA8"})
     EXPECT_TRUE(guard::is_quotable(ok)) << ok;
-  for (std::string_view bad : {"'", "O'Brien", "x' OR '1'='1"}) EXPECT_FALSE(guard::is_quotable(bad)) << bad;
+  for (std::string_view bad : {"'", "O'Brien", "x' OR '1'='1"})
+    EXPECT_FALSE(guard::is_quotable(bad)) << bad;
 
-  for (std::string_view ok : {"0", "-12", "+3", "12.5", ".5", "1e+20", "1.5E-07", "  5", "CG33_CODICE",
-                              "_x1", "True", "NaN"})
+  for (std::string_view ok : {"0", "-12", "+3", "12.5", ".5", "1e+20", "1.5E-07", "  5",
+                              "CG33_CODICE", "_x1", "True", "NaN"})
     EXPECT_TRUE(guard::is_bare_token(ok)) << ok;
-  for (std::string_view bad : {"", " ", "1 OR 1=1", "1;", "-Infinity", "2024-03-15", "1e", "1.2.3", "A.B",
-                               "x'", "--", "1/*", "\xC3\xA8"})
+  for (std::string_view bad : {"", " ", "1 OR 1=1", "1;", "-Infinity", "2024-03-15", "1e", "1.2.3",
+                               "A.B", "x'", "--", "1/*", "\xC3\xA8"})
     EXPECT_FALSE(guard::is_bare_token(bad)) << bad;
 
-  for (std::string_view ok : {"CG14_GRUPPO", "CG14_GRUPPO, CG14_SPECIE", "CG1F_DITTA_CG18 DESC, CG1F_CODICE",
-                              "a asc,b DESC", " CG0L_05.CG0L_DESCRIZIONE ", "X\tDesc"})
+  for (std::string_view ok :
+       {"CG14_GRUPPO", "CG14_GRUPPO, CG14_SPECIE", "CG1F_DITTA_CG18 DESC, CG1F_CODICE",
+        "a asc,b DESC", " CG0L_05.CG0L_DESCRIZIONE ", "X\tDesc"})
     EXPECT_TRUE(guard::is_ordering(ok)) << ok;
-  for (std::string_view bad : {"", "1", "A,", ",A", "A B", "A DESC DESC", "A; DROP TABLE T", "A.", "A..B",
-                               "(SELECT 1)", "A -- x", "LEN(A)", "A ASC'"})
+  for (std::string_view bad : {"", "1", "A,", ",A", "A B", "A DESC DESC", "A; DROP TABLE T", "A.",
+                               "A..B", "(SELECT 1)", "A -- x", "LEN(A)", "A ASC'"})
     EXPECT_FALSE(guard::is_ordering(bad)) << bad;
 }
 
@@ -90,9 +92,10 @@ TEST(ValueGuardRules, SqlTextPiecesKeepTheDefaultTextAndCheckTheirOwnPart) {
 
 // ---- the sweep -------------------------------------------------------------------------
 
-constexpr std::string_view kPlain = "A1";          // passes every rule
-constexpr std::string_view kQuote = "zq'zq";        // refused between quotes and bare
-constexpr std::string_view kPhrase = "1 OR zb=zb";  // fine between quotes, refused bare and as ordering
+constexpr std::string_view kPlain = "A1";     // passes every rule
+constexpr std::string_view kQuote = "zq'zq";  // refused between quotes and bare
+constexpr std::string_view kPhrase =
+    "1 OR zb=zb";  // fine between quotes, refused bare and as ordering
 
 struct SweepClass {
   const char* name;
@@ -125,8 +128,10 @@ std::pair<std::string, std::string> run(const SweepClass& c, const Member& m, co
   call_method(*o, m.name, args);
   std::string first = text_of(get_property(*o, "StringaSQL"));
   args = args_for(m, Value(kPlain), control);
-  if (in.param >= 0) args[static_cast<size_t>(in.param)] = Value(hostile);
-  else if (!in.setting.empty()) let_property(*o, in.setting, Value(hostile));
+  if (in.param >= 0)
+    args[static_cast<size_t>(in.param)] = Value(hostile);
+  else if (!in.setting.empty())
+    let_property(*o, in.setting, Value(hostile));
   call_method(*o, m.name, args);
   return {first, text_of(get_property(*o, "StringaSQL"))};
 }
@@ -178,15 +183,17 @@ TEST_F(ValueGuardSweep, NoValueReachesAStatementAgainstItsRule) {
     const ClassInfo& info = probe->class_info();
     for (const Member* m : methods_of(info)) {
       for (const Input& in : inputs_of(info, *m)) {
-        const std::string where = std::string(c.name) + "." + std::string(m->name) + " <- " +
-                                  (in.param >= 0 ? std::string(m->params[in.param].name) : std::string(in.setting));
+        const std::string where =
+            std::string(c.name) + "." + std::string(m->name) + " <- " +
+            (in.param >= 0 ? std::string(m->params[in.param].name) : std::string(in.setting));
         for (std::string_view hostile : {kQuote, kPhrase}) {
           std::string off;
           {
             ValueGuardScope g(false);
             off = run(c, *m, in, hostile, control).second;
           }
-          if (off.find(hostile) == std::string::npos) continue;  // this input does not reach the statement
+          if (off.find(hostile) == std::string::npos)
+            continue;  // this input does not reach the statement
           ValueGuardScope g(true);
           auto [before, after] = run(c, *m, in, hostile, control);
           if (hostile == kQuote) {
@@ -230,7 +237,8 @@ TEST(ValueGuard, ConditionAndTranslationsPassOrderingIsChecked) {
   lk->CampoOrdinamentoStringaSQL = Value("CG33_CODICE; DELETE FROM CG33_TABCAU");
   lk->Valute();
   lk->CausaliContabili();
-  EXPECT_EQ(lk->StringaSQL(), Value("SELECT CG08_CODICE, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) "));
+  EXPECT_EQ(lk->StringaSQL(),
+            Value("SELECT CG08_CODICE, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) "));
   EXPECT_EQ(lk->IDLookup, Value("Lkp_CausaliContabili"));  // the other steps ran
   EXPECT_EQ(lk->Caption(), Value("Elenco causali contabili"));
 }
@@ -243,10 +251,14 @@ TEST(ValueGuard, ARefusedClauseFailsTheWholeStatement) {
   lk->Valute();
   lk->CodAzienda = Value("1 OR 1=1");
   lk->AnagContribuente();
-  EXPECT_EQ(lk->StringaSQL(), Value("SELECT CG08_CODICE, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) "));
+  EXPECT_EQ(lk->StringaSQL(),
+            Value("SELECT CG08_CODICE, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) "));
   lk->CodAzienda = Value(int32_t{7});
   lk->AnagContribuente();
-  EXPECT_TRUE(text_of(lk->StringaSQL()).ends_with(" WHERE    ISNULL(CG1F_DITTA_CG18,7) = 7 ORDER BY CG1F_DITTA_CG18 DESC, CG1F_CODICE"));
+  EXPECT_TRUE(
+      text_of(lk->StringaSQL())
+          .ends_with(
+              " WHERE    ISNULL(CG1F_DITTA_CG18,7) = 7 ORDER BY CG1F_DITTA_CG18 DESC, CG1F_CODICE"));
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
+#include "common/value.h"
+
 #include <gtest/gtest.h>
 
 #include "common/error.h"
 #include "common/sql.h"
 #include "common/text.h"
-#include "common/value.h"
 
 namespace lema {
 namespace {

@@ -1,8 +1,7 @@
 /* A small host in C: creates a lookup by class name, asks it for the currency list and
  * prints the window title and the statement. */
-#include <stdio.h>
-
 #include <lema/lema.h>
+#include <stdio.h>
 
 static int fail(const char* what) {
   fprintf(stderr, "%s: error %d: %s\n", what, lema_last_error_code(), lema_last_error());

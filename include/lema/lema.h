@@ -141,13 +141,18 @@ struct lema_value {
   } u;
 };
 
-#define LEMA_VALUE_INIT {0, 0, {0}}
+#define LEMA_VALUE_INIT \
+  {                     \
+    0, 0, {             \
+      0                 \
+    }                   \
+  }
 
 /* Frees what the library allocated in *v (strings, arrays, object references) and leaves
    it Empty. A value you built yourself is only reset. NULL is ignored. */
 LEMA_API void lema_value_clear(lema_value* v);
 /* Deep copy of src into *dst (owned by the library; an object handle gains a reference).
-   *dst is overwritten without being freed. */
+ *dst is overwritten without being freed. */
 LEMA_API int lema_value_copy(lema_value* dst, const lema_value* src);
 
 /* Each clears *v, then stores an owned value (texts are copied). Use them to write results

@@ -15,7 +15,7 @@ Value make_heading_table(std::span<const std::string_view> headings, int32_t col
 }
 
 HeadingTable::HeadingTable(std::initializer_list<std::string_view> headings, int32_t columns)
-    : value_(make_heading_table(std::span<const std::string_view>(headings.begin(), headings.size()),
-                                columns)) {}
+    : value_(make_heading_table(
+          std::span<const std::string_view>(headings.begin(), headings.size()), columns)) {}
 
 }  // namespace lema::detail

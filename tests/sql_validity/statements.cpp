@@ -3,11 +3,10 @@
 // statements the library runs itself (fiscal years, document references) are taken from
 // the connection they are handed to. check.py parses each of them.
 #include <iostream>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "automation/class_info.h"
 #include "common/error.h"
@@ -37,7 +36,8 @@ class RecordingConnection final : public Object {
 };
 
 void emit(const std::string& label, const Value& sql) {
-  nlohmann::json line{{"label", label}, {"sql", sql.is_string() ? std::string(sql.as_string()) : ""}};
+  nlohmann::json line{{"label", label},
+                      {"sql", sql.is_string() ? std::string(sql.as_string()) : ""}};
   std::cout << line.dump() << "\n";
 }
 
@@ -57,11 +57,21 @@ std::vector<Value> default_args(const Member& m) {
   for (const ParamInfo& p : m.params) {
     if (p.optional) break;
     switch (p.type) {
-      case TypeTag::Object: args.emplace_back(control()); break;
-      case TypeTag::String: args.emplace_back("A1"); break;
-      case TypeTag::Integer: args.emplace_back(int16_t{1}); break;
-      case TypeTag::Boolean: args.emplace_back(true); break;
-      default: args.emplace_back(int32_t{1}); break;
+      case TypeTag::Object:
+        args.emplace_back(control());
+        break;
+      case TypeTag::String:
+        args.emplace_back("A1");
+        break;
+      case TypeTag::Integer:
+        args.emplace_back(int16_t{1});
+        break;
+      case TypeTag::Boolean:
+        args.emplace_back(true);
+        break;
+      default:
+        args.emplace_back(int32_t{1});
+        break;
     }
   }
   return args;
@@ -76,7 +86,9 @@ struct Case {
   bool host = false;
 };
 
-Value day(int y, int m, int d) { return Value(*Date::from_civil(y, m, d)); }
+Value day(int y, int m, int d) {
+  return Value(*Date::from_civil(y, m, d));
+}
 
 std::vector<Case> conditional_cases() {
   const Value c = Value(control());
@@ -85,48 +97,93 @@ std::vector<Case> conditional_cases() {
   return {
       // journals
       {"L.Sezionali/anno", "L", "Sezionali", {{"AnnoAttivita", Value(int32_t{2024})}}, {one}},
-      {"L.Sezionali/attivita+anno", "L", "Sezionali",
-       {{"AnnoAttivita", Value(int32_t{2024})}, {"CodiceAttivita", text}}, {one}},
+      {"L.Sezionali/attivita+anno",
+       "L",
+       "Sezionali",
+       {{"AnnoAttivita", Value(int32_t{2024})}, {"CodiceAttivita", text}},
+       {one}},
       {"L.Sezionali/attivita", "L", "Sezionali", {{"CodiceAttivita", text}}, {one}},
       {"L.Sezionali/tipologia1", "L", "Sezionali", {{"TipologiaSezionale", one}}, {one}},
       {"L.Sezionali/tipologia2", "L", "Sezionali", {{"TipologiaSezionale", two}}, {one}},
-      {"L.Sezionali/tipologia3", "L", "Sezionali", {{"TipologiaSezionale", Value(int32_t{3})}}, {one}},
+      {"L.Sezionali/tipologia3",
+       "L",
+       "Sezionali",
+       {{"TipologiaSezionale", Value(int32_t{3})}},
+       {one}},
       // ledger reasons
       {"L.CausaliContabili/host", "L", "CausaliContabili", {}, {}, true},
-      {"L.CausaliContabili/filtro", "L", "CausaliContabili",
+      {"L.CausaliContabili/filtro",
+       "L",
+       "CausaliContabili",
        {{"FiltroStringaSQL", Value("CG33_CODICE LIKE 'V%'")},
         {"CausaleFissaPerCauCont", one},
         {"IndTipoRegPerCauCont", two},
         {"CampoOrdinamentoStringaSQL", Value("CG33_DESCR DESC")}},
        {}},
       {"L.CausaliContabili/fissa", "L", "CausaliContabili", {{"CausaleFissaPerCauCont", one}}, {}},
-      {"L.CausaliContabili/categoria", "L", "CausaliContabili",
-       {{"CausaliContabiliTipoLookup", one}, {"sCategoriaStampa_Cod", text}}, {}},
-      {"L.CausaliContabiliIVAAperturaPartiteAcconti/sezionali", "L",
-       "CausaliContabiliIVAAperturaPartiteAcconti", {{"IncludiCausaliConGestioneSezionali", t}}, {}},
-      {"L.CausaliContabiliPerClassificazione/classificazione", "L", "CausaliContabiliPerClassificazione",
-       {{"ClassificazioneCausale", text}}, {}},
-      {"L.CausaliContabiliContabilitaProgettiCommesse/host", "L",
-       "CausaliContabiliContabilitaProgettiCommesse", {}, {one}, true},
+      {"L.CausaliContabili/categoria",
+       "L",
+       "CausaliContabili",
+       {{"CausaliContabiliTipoLookup", one}, {"sCategoriaStampa_Cod", text}},
+       {}},
+      {"L.CausaliContabiliIVAAperturaPartiteAcconti/sezionali",
+       "L",
+       "CausaliContabiliIVAAperturaPartiteAcconti",
+       {{"IncludiCausaliConGestioneSezionali", t}},
+       {}},
+      {"L.CausaliContabiliPerClassificazione/classificazione",
+       "L",
+       "CausaliContabiliPerClassificazione",
+       {{"ClassificazioneCausale", text}},
+       {}},
+      {"L.CausaliContabiliContabilitaProgettiCommesse/host",
+       "L",
+       "CausaliContabiliContabilitaProgettiCommesse",
+       {},
+       {one},
+       true},
       {"L.CausaliPagEff/tipo", "L", "CausaliPagEff", {{"CodAzienda", one}}, {Value(int16_t{1})}},
       {"L.CategorieStampa/host", "L", "CategorieStampa", {}, {}, true},
       // assets
       {"L.GruppoCespiti/ordine", "L", "GruppoCespiti", {}, {order}},
       {"L.SpecieCespiti/ordine", "L", "SpecieCespiti", {}, {one, Value("CG14_SPECIE DESC")}},
-      {"L.SottoSpecieCespiti/specie", "L", "SottoSpecieCespiti", {}, {one, text, Value("CG14_DESCR")}},
-      {"L.Cespiti/padre", "L", "Cespiti", {{"CodCespPadre", Value(int32_t{7})}, {"CodiceSede", one}}, {one}},
-      {"L.Cespiti/padre-compreso", "L", "Cespiti",
-       {{"CodCespPadre", Value(int32_t{7})}, {"CodCespPadreCompreso", t}}, {one}},
-      {"L.CespitiDitta/non-figli", "L", "CespitiDitta", {{"CespitiNonFigli", t}, {"CodiceSede", one}},
+      {"L.SottoSpecieCespiti/specie",
+       "L",
+       "SottoSpecieCespiti",
+       {},
+       {one, text, Value("CG14_DESCR")}},
+      {"L.Cespiti/padre",
+       "L",
+       "Cespiti",
+       {{"CodCespPadre", Value(int32_t{7})}, {"CodiceSede", one}},
+       {one}},
+      {"L.Cespiti/padre-compreso",
+       "L",
+       "Cespiti",
+       {{"CodCespPadre", Value(int32_t{7})}, {"CodCespPadreCompreso", t}},
+       {one}},
+      {"L.CespitiDitta/non-figli",
+       "L",
+       "CespitiDitta",
+       {{"CespitiNonFigli", t}, {"CodiceSede", one}},
        {one, one, text, one}},
-      {"L.CespitiPerContoContabile/sede", "L", "CespitiPerContoContabile", {{"CodiceSede", one}},
+      {"L.CespitiPerContoContabile/sede",
+       "L",
+       "CespitiPerContoContabile",
+       {{"CodiceSede", one}},
        {one, one, text, Value("CS04_DESCR")}},
       {"L.Ubicazioni/ordine", "L", "Ubicazioni", {}, {one, Value("CS05_DESCR")}},
       {"L.BeniUsati/ordine", "L", "BeniUsati", {}, {one, Value("CGM0_DESCR")}},
       {"L.ContiImmobilizzi/ordine", "L", "ContiImmobilizzi", {}, {one, Value("CG22_DESCR")}},
-      {"L.ElencoGruppoSpecieSottospecieCesp/ordine", "L", "ElencoGruppoSpecieSottospecieCesp", {},
+      {"L.ElencoGruppoSpecieSottospecieCesp/ordine",
+       "L",
+       "ElencoGruppoSpecieSottospecieCesp",
+       {},
        {Value("CG14_DESCR")}},
-      {"L.RiclassificazioneBilancioCEE/ordine", "L", "RiclassificazioneBilancioCEE", {},
+      {"L.RiclassificazioneBilancioCEE/ordine",
+       "L",
+       "RiclassificazioneBilancioCEE",
+       {},
        {one, Value("CG23_DESCR")}},
       // F24
       {"L.AnagContribuente/azienda", "L", "AnagContribuente", {{"CodAzienda", one}}, {}},
@@ -143,31 +200,63 @@ std::vector<Case> conditional_cases() {
       {"L.ModalitaErogazione/host", "L", "ModalitaErogazione", {}, {}, true},
       {"L.ModalitaIncasso/host", "L", "ModalitaIncasso", {}, {}, true},
       {"L.Servizio/anno", "L", "Servizio", {{"Anno_Nomenclatura", Value(int16_t{2024})}}, {}, true},
-      {"L.AziendeIntercompany/data", "L", "AziendeIntercompany",
-       {{"DataStrutturaIntercompany", day(2024, 1, 1)}}, {}},
-      {"L.AziendeIntercompany/data+figlio", "L", "AziendeIntercompany",
-       {{"DataStrutturaIntercompany", day(2024, 1, 1)}, {"CodIntercompanyFiglio", one}}, {}},
+      {"L.AziendeIntercompany/data",
+       "L",
+       "AziendeIntercompany",
+       {{"DataStrutturaIntercompany", day(2024, 1, 1)}},
+       {}},
+      {"L.AziendeIntercompany/data+figlio",
+       "L",
+       "AziendeIntercompany",
+       {{"DataStrutturaIntercompany", day(2024, 1, 1)}, {"CodIntercompanyFiglio", one}},
+       {}},
       // contracts of the 3000-euro lists
-      {"L.ContrattiMovimenti3000Euro/tutto-aperto", "L", "ContrattiMovimenti3000Euro",
-       {{"DataRegistrazione", day(2024, 6, 30)}}, {Value(false)}},
-      {"L.ContrattiMovimenti3000Euro/tutto-dato", "L", "ContrattiMovimenti3000Euro",
-       {{"CodAzienda", one}, {"TipoCF", Value(int32_t{0})}, {"CodCliFor", Value(int32_t{123})},
-        {"NumRegistrazione", Value("2024/000123")}, {"Elenchi_IndGestioneElenchiMov3000", two},
+      {"L.ContrattiMovimenti3000Euro/tutto-aperto",
+       "L",
+       "ContrattiMovimenti3000Euro",
+       {{"DataRegistrazione", day(2024, 6, 30)}},
+       {Value(false)}},
+      {"L.ContrattiMovimenti3000Euro/tutto-dato",
+       "L",
+       "ContrattiMovimenti3000Euro",
+       {{"CodAzienda", one},
+        {"TipoCF", Value(int32_t{0})},
+        {"CodCliFor", Value(int32_t{123})},
+        {"NumRegistrazione", Value("2024/000123")},
+        {"Elenchi_IndGestioneElenchiMov3000", two},
         {"DataRegistrazione", day(2024, 6, 30)}},
        {Value(false)}},
-      {"L.ContrattiMovimenti3000Euro/codice-senza-tipo", "L", "ContrattiMovimenti3000Euro",
-       {{"CodCliFor", Value(int32_t{123})}, {"DataRegistrazione", day(2024, 6, 30)}}, {Value(false)}},
-      {"L.ContrattiCorrispettivi3000Euro/tutto-aperto", "L", "ContrattiCorrispettivi3000Euro", {},
+      {"L.ContrattiMovimenti3000Euro/codice-senza-tipo",
+       "L",
+       "ContrattiMovimenti3000Euro",
+       {{"CodCliFor", Value(int32_t{123})}, {"DataRegistrazione", day(2024, 6, 30)}},
        {Value(false)}},
-      {"L.ContrattiCorrispettivi3000Euro/tutto-dato", "L", "ContrattiCorrispettivi3000Euro",
+      {"L.ContrattiCorrispettivi3000Euro/tutto-aperto",
+       "L",
+       "ContrattiCorrispettivi3000Euro",
+       {},
+       {Value(false)}},
+      {"L.ContrattiCorrispettivi3000Euro/tutto-dato",
+       "L",
+       "ContrattiCorrispettivi3000Euro",
        {{"CodAzienda", one}, {"CodFiscale", Value("RSSMRA80A01H501U")}, {"CodAnagrafica", one}},
        {Value(false)}},
-      {"L.LettereIntento/dati", "L", "LettereIntento",
-       {{"CodAzienda", one}, {"TipoCF", Value(int32_t{0})}, {"CodCliFor", Value(int32_t{123})},
-        {"DataDocumento", day(2024, 6, 30)}, {"NumRegistrazione", Value("2024/000123")},
+      {"L.LettereIntento/dati",
+       "L",
+       "LettereIntento",
+       {{"CodAzienda", one},
+        {"TipoCF", Value(int32_t{0})},
+        {"CodCliFor", Value(int32_t{123})},
+        {"DataDocumento", day(2024, 6, 30)},
+        {"NumRegistrazione", Value("2024/000123")},
         {"TipoOperazionePlafond", Value(int16_t{1})}},
-       {}, true},
-      {"L.IFRS15_Nature/ordine", "L", "IFRS15_Nature", {}, {Value(int16_t{1}), Value("IF03_DESCRIZIONE")}},
+       {},
+       true},
+      {"L.IFRS15_Nature/ordine",
+       "L",
+       "IFRS15_Nature",
+       {},
+       {Value(int16_t{1}), Value("IF03_DESCRIZIONE")}},
       // invalid by the library's own rules (listed in check.py)
       {"L.GruppoCespiti/ordine-null", "L", "GruppoCespiti", {}, {Value::null()}},
       {"L.IFRS15_Tipi/ordine-null", "L", "IFRS15_Tipi", {}, {Value::null()}},
@@ -178,17 +267,32 @@ std::vector<Case> conditional_cases() {
       {"D.ContiCorrenti/id", "D", "ContiCorrenti", {}, {one, none, none, none, c, c}},
       {"D.ContiCorrenti/chiave", "D", "ContiCorrenti", {}, {none, one, two, one, c}},
       {"D.ContiCorrenti/chiave-incompleta", "D", "ContiCorrenti", {}, {none, one, none, none, c}},
-      {"D.Cespiti/campi", "D", "Cespiti",
-       {{"CampoDecodificaCespitiSottoSpecie", c}, {"CampoDecodificaCespitiCodImmobilizzo", c}}, {c, one, one}},
+      {"D.Cespiti/campi",
+       "D",
+       "Cespiti",
+       {{"CampoDecodificaCespitiSottoSpecie", c}, {"CampoDecodificaCespitiCodImmobilizzo", c}},
+       {c, one, one}},
       {"D.CausaliContabili/host", "D", "CausaliContabili", {}, {c, text}, true},
-      {"D.Servizio/anno", "D", "Servizio", {{"Anno_Nomenclatura", Value(int16_t{2024})}}, {c, text}, true},
+      {"D.Servizio/anno",
+       "D",
+       "Servizio",
+       {{"Anno_Nomenclatura", Value(int16_t{2024})}},
+       {c, text},
+       true},
       {"D.CategorieStampa/identita", "D", "CategorieStampa", {}, {c, one}},
       {"D.CategorieStampa/codice", "D", "CategorieStampa", {}, {c, none, Value("CAT1")}, true},
-      {"D.AziendaIntercompany/data", "D", "AziendaIntercompany",
-       {{"DataStrutturaIntercompany", day(2024, 1, 1)}}, {c, one}},
+      {"D.AziendaIntercompany/data",
+       "D",
+       "AziendaIntercompany",
+       {{"DataStrutturaIntercompany", day(2024, 1, 1)}},
+       {c, one}},
       {"D.CausaliPagEff/tipo", "D", "CausaliPagEff", {}, {c, one, one, Value(int16_t{1})}},
       {"D.ModalitaErogazione/host", "D", "ModalitaErogazione", {}, {c, text}, true},
-      {"D.ClienteFornitore/data", "D", "ClienteFornitore", {}, {one, Value(int32_t{0}), Value(int32_t{123}), day(2024, 6, 30)}},
+      {"D.ClienteFornitore/data",
+       "D",
+       "ClienteFornitore",
+       {},
+       {one, Value(int32_t{0}), Value(int32_t{123}), day(2024, 6, 30)}},
   };
 }
 
@@ -198,11 +302,14 @@ void run_case(const Case& k) {
     host::RecordingHostConfig cfg;
     cfg.language = Value("ENG");
     cfg.company = Value(int32_t{12});
-    set_property(*o, "ActiveInterface", Value(ObjectRef(make_object<host::RecordingHost>(cfg, nullptr))));
+    set_property(*o, "ActiveInterface",
+                 Value(ObjectRef(make_object<host::RecordingHost>(cfg, nullptr))));
   }
   for (const auto& [name, value] : k.settings) {
-    if (value.is_object()) set_property(*o, name, value);
-    else let_property(*o, name, value);
+    if (value.is_object())
+      set_property(*o, name, value);
+    else
+      let_property(*o, name, value);
   }
   std::vector<Value> args = k.args;
   call_method(*o, k.method, args);
@@ -237,7 +344,8 @@ int run() {
     cn->CodiceAzienda = 12;
     cn->NumeroRegistrazione = "2024/000123";
     cn->CallRiferimentiGraficiDocumento();
-    for (const std::string& s : db->executed) emit("C.CallRiferimentiGraficiDocumento/execute", Value(s));
+    for (const std::string& s : db->executed)
+      emit("C.CallRiferimentiGraficiDocumento/execute", Value(s));
   }
   return 0;
 }

@@ -40,12 +40,24 @@ inline std::vector<Value> args_for(const Member& m, const Value& fill, const Obj
   std::vector<Value> args;
   for (const ParamInfo& p : m.params) {
     switch (p.type) {
-      case TypeTag::Object: args.emplace_back(control); break;
-      case TypeTag::Integer: args.emplace_back(int16_t{1}); break;
-      case TypeTag::Long: args.emplace_back(int32_t{1}); break;
-      case TypeTag::Double: args.emplace_back(1.0); break;
-      case TypeTag::Boolean: args.emplace_back(true); break;
-      default: args.push_back(fill); break;
+      case TypeTag::Object:
+        args.emplace_back(control);
+        break;
+      case TypeTag::Integer:
+        args.emplace_back(int16_t{1});
+        break;
+      case TypeTag::Long:
+        args.emplace_back(int32_t{1});
+        break;
+      case TypeTag::Double:
+        args.emplace_back(1.0);
+        break;
+      case TypeTag::Boolean:
+        args.emplace_back(true);
+        break;
+      default:
+        args.push_back(fill);
+        break;
     }
   }
   return args;
@@ -57,7 +69,8 @@ inline void fill_settings(Object& o, const Value& fill) {
 }
 
 inline std::string text_of(const Value& v) {
-  return v.is_string() ? std::string(v.as_string()) : std::string("<") + std::string(kind_name(v.kind())) + ">";
+  return v.is_string() ? std::string(v.as_string())
+                       : std::string("<") + std::string(kind_name(v.kind())) + ">";
 }
 
 }  // namespace lema::testing_support

@@ -57,15 +57,17 @@ int print_lookup(const LookupOptions& o, std::ostream& out, std::ostream& err) {
   auto board = std::make_shared<lema::host::StandInBoard>(std::make_shared<Discard>());
   auto scoped = board->install();
   lema::ObjectRef connection;
-  ObjectNames names{[&](const std::string& n) { return n == "db" ? connection : lema::ObjectRef(); },
-                    [](const lema::Object&) { return std::string(); }};
+  ObjectNames names{
+      [&](const std::string& n) { return n == "db" ? connection : lema::ObjectRef(); },
+      [](const lema::Object&) { return std::string(); }};
   lema::ObjectRef lk = lema::create_object("LEMA_LOOKUPDECODE.CLSCG_LOOKUP");
   if (!o.language.empty() || !o.company.empty()) {
     lema::host::RecordingHostConfig cfg;
     if (!o.language.empty()) cfg.language = cli_value(o.language, names);
     if (!o.company.empty()) cfg.company = cli_value(o.company, names);
-    lema::set_property(*lk, "ActiveInterface",
-                       Value(lema::ObjectRef(lema::make_object<lema::host::RecordingHost>(cfg, nullptr))));
+    lema::set_property(
+        *lk, "ActiveInterface",
+        Value(lema::ObjectRef(lema::make_object<lema::host::RecordingHost>(cfg, nullptr))));
   }
   for (const std::string& s : o.sets) {
     auto eq = s.find('=');
@@ -74,12 +76,15 @@ int print_lookup(const LookupOptions& o, std::ostream& out, std::ostream& err) {
       return 2;
     }
     Value v = cli_value(s.substr(eq + 1), names);
-    if (v.is_object()) lema::set_property(*lk, s.substr(0, eq), v);
-    else lema::let_property(*lk, s.substr(0, eq), v);
+    if (v.is_object())
+      lema::set_property(*lk, s.substr(0, eq), v);
+    else
+      lema::let_property(*lk, s.substr(0, eq), v);
   }
   if (!o.db.empty()) connection = open_connection(o.db, {});
   std::vector<Value> args;
-  for (const std::string& a : o.args) args.push_back(a == "@db" ? Value(connection) : cli_value(a, names));
+  for (const std::string& a : o.args)
+    args.push_back(a == "@db" ? Value(connection) : cli_value(a, names));
   Value result = lk->invoke(o.method, lema::InvokeKind::Call, args);
 
   out << "Caption:    " << shown(lema::get_property(*lk, "Caption")) << "\n";

@@ -17,7 +17,8 @@ Value number_value(const json& j) {
   if (j.is_number_integer()) {
     if (j.is_number_unsigned()) {
       auto u = j.get<uint64_t>();
-      if (u <= static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) return Value(static_cast<int32_t>(u));
+      if (u <= static_cast<uint64_t>(std::numeric_limits<int32_t>::max()))
+        return Value(static_cast<int32_t>(u));
       return Value(static_cast<double>(u));
     }
     auto i = j.get<int64_t>();
@@ -42,9 +43,9 @@ Value array_value(const json& j, const ObjectNames& names) {
   if (j.contains("lbound")) {
     for (const json& b : j.at("lbound")) lb.push_back(b.get<int32_t>());
   }
-  bool two_d = lb.size() == 2 ||
-               (lb.empty() && !items.empty() &&
-                std::all_of(items.begin(), items.end(), [](const json& r) { return r.is_array(); }));
+  bool two_d = lb.size() == 2 || (lb.empty() && !items.empty() &&
+                                  std::all_of(items.begin(), items.end(),
+                                              [](const json& r) { return r.is_array(); }));
   if (two_d) {
     int32_t rows = static_cast<int32_t>(items.size());
     int32_t cols = 0;
@@ -55,7 +56,8 @@ Value array_value(const json& j, const ObjectNames& names) {
     Array a({{lb.size() > 0 ? lb[0] : 0, rows}, {lb.size() > 1 ? lb[1] : 0, cols}});
     for (int32_t i = 0; i < rows; ++i)
       for (int32_t k = 0; k < static_cast<int32_t>(items[static_cast<size_t>(i)].size()); ++k)
-        a.items()[static_cast<size_t>(i * cols + k)] = from_json(items[static_cast<size_t>(i)][static_cast<size_t>(k)], names);
+        a.items()[static_cast<size_t>(i * cols + k)] =
+            from_json(items[static_cast<size_t>(i)][static_cast<size_t>(k)], names);
     return Value(std::move(a));
   }
   Array a({{lb.empty() ? 0 : lb[0], static_cast<int32_t>(items.size())}});
@@ -66,12 +68,16 @@ Value array_value(const json& j, const ObjectNames& names) {
 
 Value from_json(const json& j, const ObjectNames& names) {
   switch (j.type()) {
-    case json::value_t::string: return Value(j.get<std::string>());
+    case json::value_t::string:
+      return Value(j.get<std::string>());
     case json::value_t::number_integer:
     case json::value_t::number_unsigned:
-    case json::value_t::number_float: return number_value(j);
-    case json::value_t::boolean: return Value(j.get<bool>());
-    case json::value_t::null: return Value::null();
+    case json::value_t::number_float:
+      return number_value(j);
+    case json::value_t::boolean:
+      return Value(j.get<bool>());
+    case json::value_t::null:
+      return Value::null();
     case json::value_t::object: {
       if (j.contains("$empty")) return Value();
       if (j.contains("$missing")) return Value::missing();
@@ -95,25 +101,34 @@ Value from_json(const json& j, const ObjectNames& names) {
       if (j.contains("$array")) return array_value(j, names);
       throw ScriptError("unknown value form " + j.dump());
     }
-    default: throw ScriptError("unsupported value " + j.dump());
+    default:
+      throw ScriptError("unsupported value " + j.dump());
   }
 }
 
 json to_json(const Value& v, const ObjectNames& names) {
   switch (v.kind()) {
-    case Kind::Empty: return json{{"$empty", true}};
-    case Kind::Null: return nullptr;
-    case Kind::Missing: return json{{"$missing", true}};
-    case Kind::Integer: return v.as_integer();
-    case Kind::Long: return v.as_long();
+    case Kind::Empty:
+      return json{{"$empty", true}};
+    case Kind::Null:
+      return nullptr;
+    case Kind::Missing:
+      return json{{"$missing", true}};
+    case Kind::Integer:
+      return v.as_integer();
+    case Kind::Long:
+      return v.as_long();
     case Kind::Double: {
       double d = v.as_double();
       if (!std::isfinite(d)) return nullptr;
       return d;
     }
-    case Kind::Decimal: return v.as_decimal().to_double();
-    case Kind::String: return std::string(v.as_string());
-    case Kind::Boolean: return v.as_boolean();
+    case Kind::Decimal:
+      return v.as_decimal().to_double();
+    case Kind::String:
+      return std::string(v.as_string());
+    case Kind::Boolean:
+      return v.as_boolean();
     case Kind::Date: {
       std::string t = v.as_date().to_text();
       if (t.size() > 10) t[10] = 'T';
@@ -136,7 +151,8 @@ json to_json(const Value& v, const ObjectNames& names) {
         int32_t rows = a.bounds()[0].count, cols = a.bounds()[1].count;
         for (int32_t i = 0; i < rows; ++i) {
           json row = json::array();
-          for (int32_t k = 0; k < cols; ++k) row.push_back(to_json(a.items()[static_cast<size_t>(i * cols + k)], names));
+          for (int32_t k = 0; k < cols; ++k)
+            row.push_back(to_json(a.items()[static_cast<size_t>(i * cols + k)], names));
           items.push_back(std::move(row));
         }
       } else {

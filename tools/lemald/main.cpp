@@ -36,7 +36,8 @@ int main(int argc, char** argv) {
   members->add_option("class", cls, "class name")->required();
 
   std::string sql_url, sql_file = "-";
-  auto* sql = app.add_subcommand("sql", "run the statements of a SQL script (FILE, or standard input) on a database");
+  auto* sql = app.add_subcommand(
+      "sql", "run the statements of a SQL script (FILE, or standard input) on a database");
   sql->add_option("url", sql_url, "connection string, e.g. sqlite3://db=demo.db")->required();
   sql->add_option("file", sql_file, "script file, or - for standard input");
 

@@ -55,7 +55,9 @@ class EventLogger final : public lema::EventSink {
 
 class Run {
  public:
-  Run() : log_(std::make_shared<JsonLog>(*this)), board_(std::make_shared<lema::host::StandInBoard>(log_)) {
+  Run()
+      : log_(std::make_shared<JsonLog>(*this)),
+        board_(std::make_shared<lema::host::StandInBoard>(log_)) {
     names_.find = [this](const std::string& n) -> ObjectRef {
       auto it = objects_.find(n);
       return it == objects_.end() ? ObjectRef() : it->second;
@@ -150,8 +152,10 @@ class Run {
       std::string prop = text_field(step, "prop");
       Value v = from_json(field(step, "value"), names_);
       try {
-        if (op == "let") lema::let_property(*o, prop, std::move(v));
-        else lema::set_property(*o, prop, std::move(v));
+        if (op == "let")
+          lema::let_property(*o, prop, std::move(v));
+        else
+          lema::set_property(*o, prop, std::move(v));
         return json{{"ok", true}};
       } catch (const lema::Error& e) {
         return error(e);
@@ -227,8 +231,10 @@ class Run {
     if (step.contains("translate")) {
       const json& t = step.at("translate");
       using T = lema::host::RecordingHostConfig::Translation;
-      if (t.is_string() && t.get<std::string>() == "identity") cfg.translation = T::Identity;
-      else if (t.is_string() && t.get<std::string>() == "numbered") cfg.translation = T::Numbered;
+      if (t.is_string() && t.get<std::string>() == "identity")
+        cfg.translation = T::Identity;
+      else if (t.is_string() && t.get<std::string>() == "numbered")
+        cfg.translation = T::Numbered;
       else if (t.is_object() && t.contains("prefix")) {
         cfg.translation = T::Prefix;
         cfg.prefix = t.at("prefix").get<std::string>();
@@ -299,7 +305,7 @@ class Run {
     Value data = step.contains("data") ? from_json(step.at("data"), names_) : Value();
     Value cancel = step.contains("cancel") ? from_json(step.at("cancel"), names_) : Value(false);
     Value called = step.contains("calledProgram") ? from_json(step.at("calledProgram"), names_)
-                                                   : Value(int32_t{0});
+                                                  : Value(int32_t{0});
     ObjectRef sibling = board_->sibling_of(*cn);
     if (!sibling) return json{{"error", text_field(step, "obj") + " holds no sibling connector"}};
     try {
