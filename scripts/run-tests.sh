@@ -5,6 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 jobs=$(nproc)
+# Every C and C++ source formatted as .clang-format says.
+bash scripts/format.sh
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLEMA_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
