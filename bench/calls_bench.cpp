@@ -15,8 +15,8 @@
 #include "bench/alloc_counter.h"
 #include "decode/clscg_decode.h"
 #include "host/host_framework.h"
-#include "host/stand_ins.h"
 #include "lookup/clscg_lookup.h"
+#include "testing/stand_ins.h"
 
 namespace lema::bench {
 namespace {

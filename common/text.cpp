@@ -8,15 +8,42 @@
 
 namespace lema {
 
+std::string lower_ascii(std::string_view s) {
+  std::string r(s);
+  for (char& c : r) c = lower_ascii(c);
+  return r;
+}
+
 bool iequals_ascii(std::string_view a, std::string_view b) noexcept {
   if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
-    if (x != y) return false;
-  }
+  for (size_t i = 0; i < a.size(); ++i)
+    if (lower_ascii(a[i]) != lower_ascii(b[i])) return false;
   return true;
+}
+
+namespace {
+bool continues(char c) noexcept {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+}  // namespace
+
+size_t utf8_length(std::string_view s) noexcept {
+  size_t n = 0;
+  for (char c : s) n += !continues(c);
+  return n;
+}
+
+std::string_view utf8_prefix(std::string_view s, size_t chars) noexcept {
+  size_t i = 0;
+  for (size_t n = 0; i < s.size(); ++i)
+    if (!continues(s[i]) && n++ == chars) break;
+  return s.substr(0, i);
+}
+
+std::string_view utf8_truncate(std::string_view s, size_t bytes) noexcept {
+  if (bytes >= s.size()) return s;
+  while (bytes > 0 && continues(s[bytes])) --bytes;
+  return s.substr(0, bytes);
 }
 
 std::string_view trim_blanks(std::string_view s) noexcept {
@@ -177,14 +204,8 @@ bool to_boolean(const Value& v) {
       return v.as_boolean();
     case Kind::String: {
       std::string_view s = trim_blanks(v.as_string());
-      auto eq = [&](std::string_view w) {
-        if (s.size() != w.size()) return false;
-        for (size_t i = 0; i < s.size(); ++i)
-          if ((s[i] | 0x20) != w[i]) return false;
-        return true;
-      };
-      if (eq("true")) return true;
-      if (eq("false")) return false;
+      if (iequals_ascii(s, "true")) return true;
+      if (iequals_ascii(s, "false")) return false;
       double d;
       if (!parse_number(s, d)) mismatch();
       return d != 0;

@@ -9,8 +9,20 @@
 
 namespace lema {
 
+// ASCII letters to lower case; every other byte (UTF-8 ones included) unchanged.
+constexpr char lower_ascii(char c) noexcept {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+std::string lower_ascii(std::string_view s);
 // Names compared as the automation layer does: ASCII letters without regard to case.
 bool iequals_ascii(std::string_view a, std::string_view b) noexcept;
+
+// UTF-8 text measured in characters: a continuation byte (10xxxxxx) adds none.
+size_t utf8_length(std::string_view s) noexcept;
+// The first `chars` characters of `s` (all of it when it is shorter).
+std::string_view utf8_prefix(std::string_view s, size_t chars) noexcept;
+// The longest start of `s` within `bytes` bytes that does not end inside a character.
+std::string_view utf8_truncate(std::string_view s, size_t bytes) noexcept;
 
 // Blanks (character 32) removed at both ends.
 std::string_view trim_blanks(std::string_view s) noexcept;

@@ -33,8 +33,8 @@
 #include "connect/clscg_connect.h"
 #include "decode/clscg_decode.h"
 #include "host/ado/connection.h"
-#include "host/stand_ins.h"
 #include "lookup/clscg_lookup.h"
+#include "testing/stand_ins.h"
 
 namespace lema {
 namespace {

@@ -2,7 +2,7 @@
 #include "automation/class_info.h"
 #include "automation/registry.h"
 #include "common/error.h"
-#include "host/stand_ins.h"
+#include "host/class_names.h"
 #include "lookup/clscg_lookup.h"
 #include "lookup/detail/headings.h"
 
@@ -11,12 +11,9 @@ namespace lema {
 void CLSCG_LOOKUP::Valute() noexcept {
   static const detail::HeadingTable kColumns{"Codice", "Descrizione"};
   detail::step([&] { ColonneLookup_ = kColumns.value(); });
-  detail::step([&] {
-    StringaSQL_ =
-        Value::literal("SELECT CG08_CODICE, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) ");
-  });
-  detail::step([&] { Caption_ = Value::literal("Elenco valute"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_Valute"); });
+  StringaSQL_ = Value::literal("SELECT CG08_CODICE, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) ");
+  Caption_ = Value::literal("Elenco valute");
+  IDLookup = Value::literal("Lkp_Valute");
 }
 
 void CLSCG_LOOKUP::CodiciIva(Value* Filtro) noexcept {
@@ -40,7 +37,7 @@ void CLSCG_LOOKUP::LookupCodiciIvaEsterno(Value& Filtro) {
   on_sibling([&](Object& s) { StringaSQL_ = get_property(s, "StringaSQL"); });
   on_sibling([&](Object& s) { ColonneLookup_ = get_property(s, "ArrayFields"); });
   on_sibling([&](Object& s) { Caption_ = get_property(s, "Titolo"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_CodiciIVA"); });
+  IDLookup = Value::literal("Lkp_CodiciIVA");
   sibling.reset();
 }
 

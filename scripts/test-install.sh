@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs a build into a temporary prefix, then, using only what was installed: builds and
 # runs the example hosts (C against the shared and the static library through
-# find_package(lema), C through pkg-config, C++ through find_package), compiles every
-# installed header on its own, and runs the installed lemald.
+# find_package(lema), C through pkg-config, C++ through find_package), checks what the shared
+# library exports, compiles every installed header on its own, and runs the installed lemald.
 #
 #   scripts/test-install.sh BUILD_DIR
 set -euo pipefail
@@ -57,6 +57,16 @@ check "C host, pkg-config" "$work/pc_host"
 if ! readelf -d "$libdir/liblema.so" | grep -q 'SONAME.*\[liblema\.so\.1\]'; then
   echo "FAILED: liblema.so has no versioned soname"
   failed=1
+fi
+
+# The shared library exports the library only: none of the recording stand-ins of testing/
+# and nothing else that only lemald and the tests use.
+exported=$(nm -D --defined-only "$libdir/liblema.so" | c++filt)
+if grep -E 'StandIn|RecordingHost|InteractionSink|Interaction\b|TextLog|CaseInsensitiveLess|make_control|host::pick|lemald|testing' <<<"$exported"; then
+  echo "FAILED: liblema.so exports stand-in or test-only symbols (above)"
+  failed=1
+else
+  echo "ok: liblema.so exports $(wc -l <<<"$exported") symbols, none of them a stand-in"
 fi
 
 headers=0

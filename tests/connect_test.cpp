@@ -14,8 +14,8 @@
 #include "common/error.h"
 #include "common/text.h"
 #include "connect/clscg_connect.h"
-#include "host/stand_ins.h"
 #include "support/document_query.h"
+#include "testing/stand_ins.h"
 
 namespace lema {
 namespace {

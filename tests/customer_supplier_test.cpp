@@ -7,8 +7,8 @@
 #include "decode/clscg_decode.h"
 #include "host/ado/connection.h"
 #include "host/clock.h"
-#include "host/stand_ins.h"
 #include "support/databases.h"
+#include "testing/stand_ins.h"
 
 namespace lema {
 namespace {

@@ -7,7 +7,7 @@
 #include "automation/class_info.h"
 #include "decode/clscg_decode.h"
 #include "decode_support.h"
-#include "host/stand_ins.h"
+#include "testing/stand_ins.h"
 
 namespace lema {
 namespace {

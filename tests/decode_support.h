@@ -12,7 +12,7 @@
 
 #include "automation/class_info.h"
 #include "decode/clscg_decode.h"
-#include "host/stand_ins.h"
+#include "testing/stand_ins.h"
 
 namespace lema::testing_support {
 

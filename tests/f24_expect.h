@@ -12,8 +12,8 @@
 #include "common/error.h"
 #include "common/value.h"
 #include "host/clock.h"
-#include "host/stand_ins.h"
 #include "lookup/clscg_lookup.h"
+#include "testing/stand_ins.h"
 
 namespace lema::f24_testing {
 

@@ -21,10 +21,10 @@
 #include "decode/clscg_decode.h"
 #include "host/ado/connection.h"
 #include "host/ado/recordset.h"
-#include "host/stand_ins.h"
 #include "lookup/clscg_lookup.h"
 #include "support/databases.h"
 #include "support/member_sweep.h"
+#include "testing/stand_ins.h"
 
 namespace lema {
 namespace {

@@ -9,9 +9,9 @@
 #include "common/text.h"
 #include "host/ado/connection.h"
 #include "host/ado/recordset.h"
-#include "host/stand_ins.h"
 #include "lookup/clscg_lookup.h"
 #include "support/databases.h"
+#include "testing/stand_ins.h"
 
 namespace lema {
 namespace {

@@ -13,8 +13,8 @@
 
 #include "common/sql.h"
 #include "common/value.h"
-#include "host/stand_ins.h"
 #include "lookup/clscg_lookup.h"
+#include "testing/stand_ins.h"
 
 namespace lema::testing {
 

@@ -9,9 +9,9 @@
 #include "automation/class_info.h"
 #include "automation/registry.h"
 #include "common/error.h"
-#include "host/stand_ins.h"
 #include "lookup/clscg_lookup.h"
 #include "support/asset_expect.h"
+#include "testing/stand_ins.h"
 
 namespace lema {
 namespace {

@@ -12,9 +12,9 @@
 #include "common/guard.h"
 #include "common/sql.h"
 #include "decode/clscg_decode.h"
-#include "host/stand_ins.h"
 #include "lookup/clscg_lookup.h"
 #include "support/member_sweep.h"
+#include "testing/stand_ins.h"
 
 namespace lema {
 namespace {

@@ -13,8 +13,8 @@
 #include "common/text.h"
 #include "connect/clscg_connect.h"
 #include "decode/clscg_decode.h"
-#include "host/stand_ins.h"
 #include "lookup/clscg_lookup.h"
+#include "testing/stand_ins.h"
 
 namespace lema {
 namespace {

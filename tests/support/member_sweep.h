@@ -9,7 +9,7 @@
 
 #include "automation/class_info.h"
 #include "common/value.h"
-#include "host/stand_ins.h"
+#include "testing/stand_ins.h"
 
 namespace lema::testing_support {
 

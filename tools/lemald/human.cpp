@@ -7,7 +7,7 @@
 #include "automation/registry.h"
 #include "common/error.h"
 #include "common/text.h"
-#include "host/stand_ins.h"
+#include "testing/stand_ins.h"
 #include "tools/lemald/connection_step.h"
 #include "tools/lemald/json_value.h"
 

@@ -12,7 +12,7 @@
 #include "common/text.h"
 #include "host/clock.h"
 #include "host/date_text_converter.h"
-#include "host/stand_ins.h"
+#include "testing/stand_ins.h"
 #include "tools/lemald/connection_step.h"
 #include "tools/lemald/json_value.h"
 

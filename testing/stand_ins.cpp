@@ -1,4 +1,4 @@
-#include "host/stand_ins.h"
+#include "testing/stand_ins.h"
 
 #include <algorithm>
 
@@ -10,9 +10,7 @@ namespace lema::host {
 
 bool CaseInsensitiveLess::operator()(std::string_view a, std::string_view b) const noexcept {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
-    return x < y;
+    return lower_ascii(x) < lower_ascii(y);
   });
 }
 
@@ -53,34 +51,30 @@ void TextLog::record(const Interaction& e) {
 RecordingHost::RecordingHost(RecordingHostConfig config, std::shared_ptr<InteractionSink> sink)
     : config_(std::move(config)), sink_(std::move(sink)) {}
 
-void RecordingHost::check(std::string_view op) {
-  if (config_.fail.count(op)) raise(ErrorCode::Host, "host operation failed: " + std::string(op));
+// Records the operation; raises, after recording it without a value, when it is to fail.
+void RecordingHost::check(Interaction& e) {
+  if (config_.fail.count(e.name)) {
+    if (sink_) sink_->record(e);
+    raise(ErrorCode::Host, "host operation failed: " + std::string(e.name));
+  }
+}
+
+Value RecordingHost::answer(Interaction& e, Value result) {
+  e.value = &result;
+  if (sink_) sink_->record(e);
+  return result;
 }
 
 Value RecordingHost::LanguageCode() {
   Interaction e{config_.name, "get", "LanguageCode"};
-  try {
-    check("LanguageCode");
-  } catch (...) {
-    if (sink_) sink_->record(e);
-    throw;
-  }
-  e.value = &config_.language;
-  if (sink_) sink_->record(e);
-  return config_.language;
+  check(e);
+  return answer(e, config_.language);
 }
 
 Value RecordingHost::CompanyCode() {
   Interaction e{config_.name, "get", "CompanyCode"};
-  try {
-    check("CompanyCode");
-  } catch (...) {
-    if (sink_) sink_->record(e);
-    throw;
-  }
-  e.value = &config_.company;
-  if (sink_) sink_->record(e);
-  return config_.company;
+  check(e);
+  return answer(e, config_.company);
 }
 
 void RecordingHost::Translate(std::string_view text, std::string& out) {
@@ -89,43 +83,20 @@ void RecordingHost::Translate(std::string_view text, std::string& out) {
   Interaction e{config_.name, "call", "Translate"};
   e.args = std::span<const Value>(&arg, 1);
   e.has_args = true;
-  try {
-    check("Translate");
-  } catch (...) {
-    if (sink_) sink_->record(e);
-    throw;
-  }
-  std::string r;
-  switch (config_.translation) {
-    case RecordingHostConfig::Translation::Identity:
-      r = std::string(text);
-      break;
-    case RecordingHostConfig::Translation::Prefix:
-      r = config_.prefix + std::string(text);
-      break;
-    case RecordingHostConfig::Translation::Numbered:
-      r = std::string(text).append("#").append(std::to_string(translate_calls_));
-      break;
-  }
-  Value result{r};
-  e.value = &result;
-  if (sink_) sink_->record(e);
-  out += r;
+  check(e);
+  std::string r(text);
+  if (config_.translation == RecordingHostConfig::Translation::Prefix)
+    r.insert(0, config_.prefix);
+  else if (config_.translation == RecordingHostConfig::Translation::Numbered)
+    r.append("#").append(std::to_string(translate_calls_));
+  out.append(answer(e, Value(std::move(r))).as_string());
 }
 
 bool RecordingHost::IsHostOptionSet() {
   Interaction e{config_.name, "call", "IsHostOptionSet"};
   e.has_args = true;
-  try {
-    check("IsHostOptionSet");
-  } catch (...) {
-    if (sink_) sink_->record(e);
-    throw;
-  }
-  Value result{config_.host_option};
-  e.value = &result;
-  if (sink_) sink_->record(e);
-  return config_.host_option;
+  check(e);
+  return answer(e, Value(config_.host_option)).as_boolean();
 }
 
 // ---- stand-in components ---------------------------------------------------------------
@@ -135,11 +106,9 @@ const ClassInfo& info_for(std::string_view prog_id) {
   static const ClassInfo connect(kSiblingConnect, {});
   static const ClassInfo graphics(kDocumentGraphics, {});
   static const ClassInfo other("StandIn", {});
-  CaseInsensitiveLess less;
-  auto same = [&](std::string_view a, std::string_view b) { return !less(a, b) && !less(b, a); };
-  if (same(prog_id, kSiblingLookup)) return lookup;
-  if (same(prog_id, kSiblingConnect)) return connect;
-  if (same(prog_id, kDocumentGraphics)) return graphics;
+  if (iequals_ascii(prog_id, kSiblingLookup)) return lookup;
+  if (iequals_ascii(prog_id, kSiblingConnect)) return connect;
+  if (iequals_ascii(prog_id, kDocumentGraphics)) return graphics;
   return other;
 }
 }  // namespace
@@ -219,8 +188,7 @@ class StandIn final : public Object {
   }
 
   Value call(const std::string& name, const StandInConfig& cfg, std::span<Value> args) {
-    CaseInsensitiveLess less;
-    auto is = [&](std::string_view a, std::string_view b) { return !less(a, b) && !less(b, a); };
+    const auto is = iequals_ascii;
     if (is(prog_id_, kSiblingLookup) && is(name, "AliquoteIVA")) vat_code_list();
     if (auto it = cfg.byref.find(name); it != cfg.byref.end() && !args.empty())
       args[0] = it->second;

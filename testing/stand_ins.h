@@ -1,7 +1,8 @@
 // Recording stand-ins for what lives outside the library: the host framework's interface
 // object, the two sibling components, DocumentGraphics and screen controls. They record
-// every interaction in an InteractionSink (lemald prints it; tests inspect it). The library
-// never registers them itself: lemald and the tests do.
+// every interaction in an InteractionSink (lemald prints it; tests inspect it). They are
+// not part of the library (target lema_testing): lemald, the tests, the benchmarks and the
+// fuzz target register them.
 #pragma once
 
 #include <map>
@@ -15,6 +16,7 @@
 #include "automation/registry.h"
 #include "common/object.h"
 #include "common/value.h"
+#include "host/class_names.h"
 #include "host/host_framework.h"
 
 namespace lema::host {
@@ -70,17 +72,14 @@ class RecordingHost final : public HostFramework {
   int translate_calls() const noexcept { return translate_calls_; }
 
  private:
-  void check(std::string_view op);
+  void check(Interaction& e);
+  Value answer(Interaction& e, Value result);
   RecordingHostConfig config_;
   std::shared_ptr<InteractionSink> sink_;
   int translate_calls_ = 0;
 };
 
 // ---- sibling components and in-house classes ------------------------------------------
-inline constexpr std::string_view kSiblingLookup = "PIRO_LOOKUPDECODE.CLSCO_LOOKUP";
-inline constexpr std::string_view kSiblingConnect = "PIRO_CONNECT.CLSCG_CONNECT";
-inline constexpr std::string_view kDocumentGraphics = "DocumentGraphics";
-
 struct StandInConfig {
   bool absent = false;                                        // the class cannot be created
   std::set<std::string, CaseInsensitiveLess> fail;            // members that raise when used
