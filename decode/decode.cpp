@@ -1,19 +1,11 @@
-// CLSCG_DECODE: instance state, member table and the private procedures the decodes share.
-#include <algorithm>
-
+// CLSCG_DECODE: instance state and the member table (in slot order).
 #include "automation/binder.h"
 #include "automation/class_info.h"
-#include "common/error.h"
-#include "common/text.h"
 #include "decode/clscg_decode.h"
-#include "host/date_text_converter.h"
-#include "host/host_framework.h"
 
 namespace lema {
 
-CLSCG_DECODE::CLSCG_DECODE() {
-  ActiveInterface.reset();
-}
+CLSCG_DECODE::CLSCG_DECODE() = default;
 
 CLSCG_DECODE::~CLSCG_DECODE() {
   connection_.reset();
@@ -27,9 +19,7 @@ const ClassInfo& CLSCG_DECODE::class_info() const {
 const ClassInfo& CLSCG_DECODE::static_class_info() {
   using C = CLSCG_DECODE;
   using namespace bind;
-  using access::GL;
-  using access::GLS;
-  using access::GS;
+  using namespace access;
   static const ClassInfo info(
       kProgId,
       {
@@ -99,50 +89,6 @@ const ClassInfo& CLSCG_DECODE::static_class_info() {
                                                     {req("TextEdit"), req("Id")}),
       });
   return info;
-}
-
-// ---- private procedures ---------------------------------------------------------------
-
-Value CLSCG_DECODE::ValoreODefault(const Value& value, const Value& def) {
-  return is_given(value) ? value : def;
-}
-
-std::string CLSCG_DECODE::CodiceLarghezzaFissa(const Value& value, int16_t width) {
-  const size_t n = width > 0 ? static_cast<size_t>(width) : 0;
-  if (value.is_empty() || value.is_null()) return std::string(n, ' ');
-  std::string text = to_text(value);
-  std::string_view t = trim_blanks(text);
-  // Pad and cut by characters (UTF-8 sequences), not bytes.
-  std::string out;
-  size_t chars = 0, i = 0;
-  while (i < t.size() && chars < n) {
-    size_t len = 1;
-    unsigned char c = static_cast<unsigned char>(t[i]);
-    if (c >= 0xF0)
-      len = 4;
-    else if (c >= 0xE0)
-      len = 3;
-    else if (c >= 0xC0)
-      len = 2;
-    len = std::min(len, t.size() - i);
-    out.append(t.substr(i, len));
-    i += len;
-    ++chars;
-  }
-  out.append(n - chars, ' ');
-  return out;
-}
-
-Value CLSCG_DECODE::DataPerSQL(const Value& value) {
-  return host::sql_date_text(value);
-}
-
-std::string CLSCG_DECODE::host_language(std::string_view def) {
-  return host::language_or_default(ActiveInterface, def);
-}
-
-Value CLSCG_DECODE::host_company() {
-  return host::company_or_empty(ActiveInterface);
 }
 
 }  // namespace lema

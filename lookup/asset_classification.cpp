@@ -20,8 +20,8 @@ void CLSCG_LOOKUP::GruppoCespiti(const Value& CampoOrdinamento) noexcept {
         << order_list(order);
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco gruppi cespiti"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_GruppiCespiti"); });
+  Caption_ = Value::literal("Elenco gruppi cespiti");
+  IDLookup = Value::literal("Lkp_GruppiCespiti");
 }
 
 void CLSCG_LOOKUP::SpecieCespiti(const Value& Gruppo, const Value& CampoOrdinamento) noexcept {
@@ -39,8 +39,8 @@ void CLSCG_LOOKUP::SpecieCespiti(const Value& Gruppo, const Value& CampoOrdiname
         << order_list(order);
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco specie gruppi cespiti"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_SpecieGruppiCespiti"); });
+  Caption_ = Value::literal("Elenco specie gruppi cespiti");
+  IDLookup = Value::literal("Lkp_SpecieGruppiCespiti");
 }
 
 void CLSCG_LOOKUP::SottoSpecieCespiti(const Value& Gruppo, const Value& Specie,
@@ -60,8 +60,8 @@ void CLSCG_LOOKUP::SottoSpecieCespiti(const Value& Gruppo, const Value& Specie,
         << order_list(order);
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco sottospecie cespiti"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_SottospecieCespiti"); });
+  Caption_ = Value::literal("Elenco sottospecie cespiti");
+  IDLookup = Value::literal("Lkp_SottospecieCespiti");
 }
 
 void CLSCG_LOOKUP::ElencoGruppoSpecieSottospecieCesp(const Value& CampoOrdinamento) noexcept {
@@ -79,8 +79,8 @@ void CLSCG_LOOKUP::ElencoGruppoSpecieSottospecieCesp(const Value& CampoOrdinamen
     // clang-format on
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco gruppi cespiti"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_GruppiSpecieSottospecieCesp"); });
+  Caption_ = Value::literal("Elenco gruppi cespiti");
+  IDLookup = Value::literal("Lkp_GruppiSpecieSottospecieCesp");
 }
 
 void CLSCG_LOOKUP::ElencoGruppoSpecieCesp(const Value& CampoOrdinamento) noexcept {
@@ -95,8 +95,8 @@ void CLSCG_LOOKUP::ElencoGruppoSpecieCesp(const Value& CampoOrdinamento) noexcep
         << order_list(order);
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco specie cespiti"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_GruppiSpecieCesp"); });
+  Caption_ = Value::literal("Elenco specie cespiti");
+  IDLookup = Value::literal("Lkp_GruppiSpecieCesp");
 }
 
 void CLSCG_LOOKUP::ElencoSpecieSottoSpecieCesp(const Value& Gruppo,
@@ -115,8 +115,8 @@ void CLSCG_LOOKUP::ElencoSpecieSottoSpecieCesp(const Value& Gruppo,
     sql << " ORDER BY " << order_list(order);
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco sottospecie cespiti"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_SpecieSottoSpecieCesp"); });
+  Caption_ = Value::literal("Elenco sottospecie cespiti");
+  IDLookup = Value::literal("Lkp_SpecieSottoSpecieCesp");
 }
 
 void CLSCG_LOOKUP::Ubicazioni(const Value& Ditta, const Value& CampoOrdinamento) noexcept {
@@ -135,8 +135,8 @@ void CLSCG_LOOKUP::Ubicazioni(const Value& Ditta, const Value& CampoOrdinamento)
         << Ditta << " ORDER BY " << order_list(order);
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco ubicazioni"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_Ubicazioni"); });
+  Caption_ = Value::literal("Elenco ubicazioni");
+  IDLookup = Value::literal("Lkp_Ubicazioni");
 }
 
 void CLSCG_LOOKUP::ContiImmobilizzi(const Value& Gruppo, const Value& CampoOrdinamento) noexcept {
@@ -177,8 +177,8 @@ void CLSCG_LOOKUP::ContiImmobilizzi(const Value& Gruppo, const Value& CampoOrdin
     // clang-format on
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco codici immobilizzi"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_ContiImmobilizzi"); });
+  Caption_ = Value::literal("Elenco codici immobilizzi");
+  IDLookup = Value::literal("Lkp_ContiImmobilizzi");
 }
 
 void CLSCG_LOOKUP::DeducibilitàCespiti() noexcept {
@@ -201,9 +201,9 @@ void CLSCG_LOOKUP::DeducibilitàCespiti() noexcept {
       " CS07_IMPLIMITE DESC, CS07_PERCENTUALE";
   // clang-format on
   detail::step([&] { ColonneLookup_ = kColumns.value(); });
-  detail::step([&] { StringaSQL_ = Value::literal(kStatement); });
-  detail::step([&] { Caption_ = Value::literal("Elenco deducibilità cespiti"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_DeduzCespiti"); });
+  StringaSQL_ = Value::literal(kStatement);
+  Caption_ = Value::literal("Elenco deducibilità cespiti");
+  IDLookup = Value::literal("Lkp_DeduzCespiti");
 }
 
 void CLSCG_LOOKUP::BeniUsati(const Value& CodiceDitta, const Value& CampoOrdinamento) noexcept {
@@ -226,8 +226,8 @@ void CLSCG_LOOKUP::BeniUsati(const Value& CodiceDitta, const Value& CampoOrdinam
         << CodiceDitta << " ORDER BY " << order_list(order);
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco Beni usati"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_BeniUsati"); });
+  Caption_ = Value::literal("Elenco Beni usati");
+  IDLookup = Value::literal("Lkp_BeniUsati");
 }
 
 }  // namespace lema

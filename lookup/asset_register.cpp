@@ -14,8 +14,6 @@
 namespace lema {
 namespace {
 
-constexpr size_t kStatementSize = 4096;
-
 const Value& asset_columns() {
   static const detail::HeadingTable kColumns{
       "Codice",
@@ -220,9 +218,37 @@ void append_asset_select(SqlText& sql, std::string_view rate2, Translate&& trans
        " WHERE CS04_DITTA_CG18 = ";
 }
 
+// The select part up to the company filter, one constant run for each spelling of the
+// third depreciation rate the lookups use.
+enum Rate2 { kAntincipata, kAntincip, kAnticip };
+const detail::TranslatedRun& asset_select(Rate2 rate2) {
+  static const detail::TranslatedRun kRuns[] = {
+      detail::TranslatedRun([](SqlText& s, auto& t) { append_asset_select(s, "antincipata", t); }),
+      detail::TranslatedRun([](SqlText& s, auto& t) { append_asset_select(s, "antincip.", t); }),
+      detail::TranslatedRun([](SqlText& s, auto& t) { append_asset_select(s, "anticip.", t); })};
+  return kRuns[rate2];
+}
+
+// The select part and the company. The buffer has room for the conditions that follow: the
+// longest of them (an account, with its sub-select) is under 400 bytes.
+SqlText asset_statement(Rate2 rate2, const ObjectRef& host, const Value& ditta) {
+  const detail::TranslatedRun& select = asset_select(rate2);
+  SqlText sql(select.untranslated().size() + 512);
+  select.append(sql.str(), host);
+  sql << ditta;
+  return sql;
+}
+
 // The site filter, when a site code is set.
 void append_site(SqlText& sql, const Value& CodiceSede) {
   if (is_given(CodiceSede)) sql << " AND CS04_CODICE_CG31 = " << CodiceSede;
+}
+
+// The site filter and the ordering, which complete the statement.
+Value finish(SqlText& sql, const Value& CodiceSede, const Value& order) {
+  append_site(sql, CodiceSede);
+  sql << " ORDER BY " << order_list(order);
+  return sql.value();
 }
 
 }  // namespace
@@ -234,11 +260,7 @@ void CLSCG_LOOKUP::Cespiti(const Value& Ditta, const Value& CampoOrdinamento) no
   detail::step([&] { parent_first = CodCespPadreCompreso && is_given(CodCespPadre); });
   detail::step([&] { ColonneLookup_ = asset_columns(); });
   detail::step([&] {
-    SqlText sql(kStatementSize);
-    static const detail::TranslatedRun kSelect(
-        [](SqlText& s, auto& t) { append_asset_select(s, "antincipata", t); });
-    kSelect.append(sql.str(), ActiveInterface);
-    sql << Ditta;
+    SqlText sql = asset_statement(kAntincipata, ActiveInterface, Ditta);
     append_site(sql, CodiceSede);
     // Parent mode: the components grouped under the parent, the parent itself only when
     // it is to be included.
@@ -252,10 +274,8 @@ void CLSCG_LOOKUP::Cespiti(const Value& Ditta, const Value& CampoOrdinamento) no
       sql << " ORDER BY " << order_list(order);
     StringaSQL_ = sql.value();
   });
-  detail::step([&] {
-    IDLookup = parent_first ? Value::literal("Lkp_CespitiRif") : Value::literal("Lkp_Cespiti");
-  });
-  detail::step([&] { Caption_ = Value::literal("Elenco cespiti"); });
+  IDLookup = parent_first ? Value::literal("Lkp_CespitiRif") : Value::literal("Lkp_Cespiti");
+  Caption_ = Value::literal("Elenco cespiti");
 }
 
 void CLSCG_LOOKUP::CespitiDitta(const Value& Ditta, const Value& Gruppo, const Value& Specie,
@@ -264,11 +284,7 @@ void CLSCG_LOOKUP::CespitiDitta(const Value& Ditta, const Value& Gruppo, const V
   const Value& order = ordering(CampoOrdinamento, default_order());
   detail::step([&] { ColonneLookup_ = asset_columns(); });
   detail::step([&] {
-    SqlText sql(kStatementSize);
-    static const detail::TranslatedRun kSelect(
-        [](SqlText& s, auto& t) { append_asset_select(s, "antincip.", t); });
-    kSelect.append(sql.str(), ActiveInterface);
-    sql << Ditta;
+    SqlText sql = asset_statement(kAntincip, ActiveInterface, Ditta);
     sql << " AND CS04_GRUPPO_CG14 = ";
     sql.or_default(Gruppo, "0");
     sql << " AND CS04_SPECIE_CG14 = '" << quoted(Specie, "") << "'";
@@ -280,12 +296,10 @@ void CLSCG_LOOKUP::CespitiDitta(const Value& Ditta, const Value& Gruppo, const V
     sql << " AND CS04_CESPITE > 0";
     if (CespitiNonFigli)
       sql << " AND (CS04_FLGRAGGR = 0 OR ISNULL(CS04_CODCESRAGGR,CS04_CESPITE) = CS04_CESPITE)";
-    append_site(sql, CodiceSede);
-    sql << " ORDER BY " << order_list(order);
-    StringaSQL_ = sql.value();
+    StringaSQL_ = finish(sql, CodiceSede, order);
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco codice cespiti"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_CespitiDitta"); });
+  Caption_ = Value::literal("Elenco codice cespiti");
+  IDLookup = Value::literal("Lkp_CespitiDitta");
 }
 
 void CLSCG_LOOKUP::CespitiPerContoContabile(const Value& Ditta, const Value& CodicePdC,
@@ -294,11 +308,7 @@ void CLSCG_LOOKUP::CespitiPerContoContabile(const Value& Ditta, const Value& Cod
   const Value& order = ordering(CampoOrdinamento, default_order());
   detail::step([&] { ColonneLookup_ = asset_columns(); });
   detail::step([&] {
-    SqlText sql(kStatementSize);
-    static const detail::TranslatedRun kSelect(
-        [](SqlText& s, auto& t) { append_asset_select(s, "anticip.", t); });
-    kSelect.append(sql.str(), ActiveInterface);
-    sql << Ditta;
+    SqlText sql = asset_statement(kAnticip, ActiveInterface, Ditta);
     // Assets whose asset-account code has, in the chart, the ledger account as asset account.
     sql << " AND EXISTS (SELECT 1"
            "             FROM   CG22_CONTICESPITI WITH(NOLOCK)"
@@ -307,12 +317,10 @@ void CLSCG_LOOKUP::CespitiPerContoContabile(const Value& Ditta, const Value& Cod
         << "             AND    CG22_CODICE = CS04_CODICE_CG22"
            "             AND    CG22_CONTOIMM = '"
         << quoted(Conto) << "' )";
-    append_site(sql, CodiceSede);
-    sql << " ORDER BY " << order_list(order);
-    StringaSQL_ = sql.value();
+    StringaSQL_ = finish(sql, CodiceSede, order);
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco cespiti"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_Cespiti"); });
+  Caption_ = Value::literal("Elenco cespiti");
+  IDLookup = Value::literal("Lkp_Cespiti");
 }
 
 }  // namespace lema

@@ -18,7 +18,7 @@ class CLSCG_LOOKUP final : public Object {
  public:
   static constexpr std::string_view kProgId = "LEMA_LOOKUPDECODE.CLSCG_LOOKUP";
 
-  CLSCG_LOOKUP();
+  CLSCG_LOOKUP();  // no host object, settings at their defaults
   ~CLSCG_LOOKUP() override;
   const ClassInfo& class_info() const override;
   static const ClassInfo& static_class_info();
@@ -62,64 +62,93 @@ class CLSCG_LOOKUP final : public Object {
   Value DataDocumento;
   int16_t TipoOperazionePlafond = 0;
 
-  // ---- lookups (slot order) ----------------------------------------------------------
+  // ---- lookups, by the file that holds them (lookup.cpp lists them in slot order) ------
+  // lookup/journals.cpp
   void Sezionali(const Value& CodiceDitta) noexcept;
+
+  // lookup/valute_codici_iva.cpp
   void Valute() noexcept;
+  void CodiciIva(Value* Filtro = nullptr) noexcept;
+
+  // lookup/customers_suppliers.cpp
   void ContiCliFor(const Value& CodiceDitta = Value::missing(),
                    const Value& TipoCF = Value::missing()) noexcept;
-  void CodiciIva(Value* Filtro = nullptr) noexcept;
+
+  // lookup/ledger_reasons.cpp
   void CausaliContabili() noexcept;
+  void CausaliContabiliSoloIVA() noexcept;
+  void CausaliContabiliIVAAperturaPartiteAcconti() noexcept;
+  void CausaliContabiliPerClassificazione() noexcept;
+
+  // lookup/fiscal_years.cpp
   void EserciziContabili(ObjectRef& Connessione, const Value& CodiceDitta) noexcept;
+  void EserciziContabili_LKPGRID(ObjectRef& Connessione, const Value& CodiceDitta) noexcept;
+
+  // lookup/asset_classification.cpp
   void GruppoCespiti(const Value& CampoOrdinamento = Value::missing()) noexcept;
   void SpecieCespiti(const Value& Gruppo,
                      const Value& CampoOrdinamento = Value::missing()) noexcept;
-  void RiclassificazionePdC(const Value& CampoOrdinamento = Value::missing()) noexcept;
-  void RiclassificazioneBilancioCEE(const Value& CodiceBilancioCEE,
-                                    const Value& CampoOrdinamento = Value::missing()) noexcept;
   void ContiImmobilizzi(const Value& Gruppo,
                         const Value& CampoOrdinamento = Value::missing()) noexcept;
   void SottoSpecieCespiti(const Value& Gruppo, const Value& Specie,
                           const Value& CampoOrdinamento = Value::missing()) noexcept;
-  void Cespiti(const Value& Ditta, const Value& CampoOrdinamento = Value::missing()) noexcept;
   void ElencoGruppoSpecieSottospecieCesp(const Value& CampoOrdinamento = Value::missing()) noexcept;
   void ElencoGruppoSpecieCesp(const Value& CampoOrdinamento = Value::missing()) noexcept;
   void ElencoSpecieSottoSpecieCesp(const Value& Gruppo,
                                    const Value& CampoOrdinamento = Value::missing()) noexcept;
   void Ubicazioni(const Value& Ditta, const Value& CampoOrdinamento = Value::missing()) noexcept;
-  void CausaliContabiliSoloIVA() noexcept;
+  void BeniUsati(const Value& CodiceDitta,
+                 const Value& CampoOrdinamento = Value::missing()) noexcept;
+  void DeducibilitàCespiti() noexcept;
+
+  // lookup/reclassification.cpp
+  void RiclassificazionePdC(const Value& CampoOrdinamento = Value::missing()) noexcept;
+  void RiclassificazioneBilancioCEE(const Value& CodiceBilancioCEE,
+                                    const Value& CampoOrdinamento = Value::missing()) noexcept;
+  void AllegatiPerInventariContabili() noexcept;
+  void GruppiPerInventariContabili(const Value& CodAllegato) noexcept;
+
+  // lookup/asset_register.cpp
+  void Cespiti(const Value& Ditta, const Value& CampoOrdinamento = Value::missing()) noexcept;
   void CespitiDitta(const Value& Ditta, const Value& Gruppo, const Value& Specie,
                     const Value& SottoSpecieCespiti,
                     const Value& CampoOrdinamento = Value::missing()) noexcept;
-  void AnagContribuente(const Value& CampoOrdinamento = Value::missing()) noexcept;
-  void Tributo(const Value& Sezione, const Value& CampoOrdinamento = Value::missing()) noexcept;
-  void CausaliContabiliIVAAperturaPartiteAcconti() noexcept;
-  void AllegatiPerInventariContabili() noexcept;
-  void GruppiPerInventariContabili(const Value& CodAllegato) noexcept;
-  void SpedizioneRBKF24(const Value& CampoOrdinamento = Value::missing(),
-                        const Value& CodContribuente = Value::missing()) noexcept;
   void CespitiPerContoContabile(const Value& Ditta, const Value& CodicePdC, const Value& Conto,
                                 const Value& CampoOrdinamento = Value::missing()) noexcept;
-  void BeniUsati(const Value& CodiceDitta,
-                 const Value& CampoOrdinamento = Value::missing()) noexcept;
-  void AziendeIntercompany() noexcept;
+
+  // lookup/f24.cpp
+  void AnagContribuente(const Value& CampoOrdinamento = Value::missing()) noexcept;
+  void Tributo(const Value& Sezione, const Value& CampoOrdinamento = Value::missing()) noexcept;
+  void SpedizioneRBKF24(const Value& CampoOrdinamento = Value::missing(),
+                        const Value& CodContribuente = Value::missing()) noexcept;
   void ContiCorrenti(const Value& CodAnagContr, TipoSoggettoF24 TipoSoggetto,
                      const Value& CampoOrdinamento = Value::missing()) noexcept;
-  void DeducibilitàCespiti() noexcept;
+
+  // lookup/intercompany.cpp
+  void AziendeIntercompany() noexcept;
+  void StruttureIntercompany() noexcept;
+  void DatabaseIntercompany() noexcept;
+
+  // lookup/reason_related.cpp
   void CausaliContabiliContabilitaProgettiCommesse(const Value& CodiceDitta) noexcept;
+  void CausaliPagEff(int16_t* TipoCausale = nullptr) noexcept;
+  void ClassificazioneCausali() noexcept;
+  void CategorieStampa() noexcept;
+
+  // lookup/small_tables.cpp
   void TipiIVA() noexcept;
   void ModalitaErogazione() noexcept;
   void ModalitaIncasso() noexcept;
   void Servizio() noexcept;
-  void CausaliPagEff(int16_t* TipoCausale = nullptr) noexcept;
-  void CausaliContabiliPerClassificazione() noexcept;
-  void ClassificazioneCausali() noexcept;
+
+  // lookup/contracts_3000.cpp
   int16_t ContrattiMovimenti3000Euro(bool RaggruppaContratti = true) noexcept;
   int16_t ContrattiCorrispettivi3000Euro(bool RaggruppaContratti = true) noexcept;
-  void StruttureIntercompany() noexcept;
-  void DatabaseIntercompany() noexcept;
-  void CategorieStampa() noexcept;
-  void EserciziContabili_LKPGRID(ObjectRef& Connessione, const Value& CodiceDitta) noexcept;
+
+  // lookup/letters_of_intent.cpp
   void LettereIntento() noexcept;
+
+  // lookup/ifrs15.cpp
   void IFRS15_Tipi(const Value& CampoOrdinamento = Value::missing()) noexcept;
   void IFRS15_Operativita(int16_t TipoIFRS,
                           const Value& CampoOrdinamento = Value::missing()) noexcept;
@@ -129,29 +158,19 @@ class CLSCG_LOOKUP final : public Object {
   void IFRS15_ClassificazioneClienti(int16_t TipoIFRS,
                                      const Value& CampoOrdinamento = Value::missing()) noexcept;
 
-  // ---- private procedures (also used by the tests) -----------------------------------
-  static Value ValoreODefault(const Value& value, const Value& def);
-  Value DataPerSQL(const Value& value);
-  std::string Traduci(std::string_view text);
-
+  // ---- private procedures ----------------------------------------------------------
  private:
   // Appends the translation of `text` (the text itself without a host, or when the host
   // fails).
-  void Traduci(std::string& out, std::string_view text);
-  void LookupCodiciIvaEsterno(Value& Filtro);
-  // Host values: the language code as text (`def` when there is no host or it fails) and
-  // the company code (Empty likewise).
-  std::string host_language(std::string_view def);
-  Value host_company();
+  void Traduci(std::string& out, std::string_view text);  // lookup.cpp
+  void LookupCodiciIvaEsterno(Value& Filtro);             // valute_codici_iva.cpp
   // The ordering rule shared by the lookups with a CampoOrdinamento argument: missing,
   // Empty or "" gives the default; anything else (Null included) stays as it is.
-  static const Value& ordering(const Value& campo, const Value& def);
+  static const Value& ordering(const Value& campo, const Value& def);  // lookup.cpp
 
   Value Caption_;
   Value StringaSQL_;
   Value ColonneLookup_;
-
-  friend struct LookupAccess;
 };
 
 }  // namespace lema

@@ -9,6 +9,7 @@
 #include "common/sql.h"
 #include "common/text.h"
 #include "host/clock.h"
+#include "host/date_text_converter.h"
 #include "lookup/clscg_lookup.h"
 #include "lookup/detail/headings.h"
 #include "lookup/detail/statement_parts.h"
@@ -57,10 +58,10 @@ void close_statement(SqlText& sql, std::string_view where, std::string_view cond
 
 int16_t CLSCG_LOOKUP::ContrattiMovimenti3000Euro(bool RaggruppaContratti) noexcept {
   int16_t result = 0;
-  detail::step([&] { StringaSQL_ = Value::literal(""); });
+  StringaSQL_ = Value::literal("");
   // An open reference date becomes today's and stays so on the instance.
   detail::step(
-      [&] { DataRegistrazione = ValoreODefault(DataRegistrazione, Value(host::today())); });
+      [&] { DataRegistrazione = value_or_default(DataRegistrazione, Value(host::today())); });
 
   std::optional<bool> azienda_open, tipo_open, codice_open, numreg_open;
   detail::step([&] { azienda_open = open_number(CodAzienda); });
@@ -81,7 +82,7 @@ int16_t CLSCG_LOOKUP::ContrattiMovimenti3000Euro(bool RaggruppaContratti) noexce
     if (codice_open == true) {
       slots[3] = "Codice cliente/fornitore";
       detail::step([&] {
-        const Value tipo = ValoreODefault(TipoCF, Value::literal(""));
+        const Value tipo = value_or_default(TipoCF, Value::literal(""));
         if (detail::numeric_equals(tipo, 0))
           slots[3] = "Codice cliente";
         else if (detail::numeric_equals(tipo, 1))
@@ -169,24 +170,24 @@ int16_t CLSCG_LOOKUP::ContrattiMovimenti3000Euro(bool RaggruppaContratti) noexce
           << "     ON  CG3C_DITTA_CG18 = VCG16.CG44_DITTA_CG18" << LEMA_CR
           << "         AND     CG3C_TIPOCF_CG44 = VCG16.CG44_TIPOCF" << LEMA_CR
           << "         AND     CG3C_CLIFOR_CG44 = VCG16.CG44_CLIFOR" << LEMA_CR
-          << "         AND     '" << quoted(DataPerSQL(DataRegistrazione)) << "'" << LEMA_CR
-          << "         BETWEEN ISNULL(VCG16.DATAINIZIOVALIDITA,'"
-          << quoted(DataPerSQL(DataRegistrazione)) << "')" << LEMA_CR
+          << "         AND     '" << quoted(host::sql_date_text(DataRegistrazione)) << "'"
+          << LEMA_CR << "         BETWEEN ISNULL(VCG16.DATAINIZIOVALIDITA,'"
+          << quoted(host::sql_date_text(DataRegistrazione)) << "')" << LEMA_CR
           << "             AND ISNULL(VCG16.DATAFINEVALIDITA,'"
-          << quoted(DataPerSQL(DataRegistrazione)) << "')" << LEMA_CR;
+          << quoted(host::sql_date_text(DataRegistrazione)) << "')" << LEMA_CR;
     }
     close_statement(sql, " WHERE CG3C_CONTRATTO IS NOT NULL", conditions, select,
                     " AS CG3C_TIPOCF_CG44");
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco contratti"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_ContrMov3000"); });
+  Caption_ = Value::literal("Elenco contratti");
+  IDLookup = Value::literal("Lkp_ContrMov3000");
   return result;
 }
 
 int16_t CLSCG_LOOKUP::ContrattiCorrispettivi3000Euro(bool RaggruppaContratti) noexcept {
   int16_t result = 0;
-  detail::step([&] { StringaSQL_ = Value::literal(""); });
+  StringaSQL_ = Value::literal("");
 
   std::optional<bool> azienda_open, codfiscale_open, anagrafica_open;
   detail::step([&] { azienda_open = open_number(CodAzienda); });
@@ -260,8 +261,8 @@ int16_t CLSCG_LOOKUP::ContrattiCorrispettivi3000Euro(bool RaggruppaContratti) no
     close_statement(sql, " WHERE CG3D_CONTRATTO IS NOT NULL", conditions, select, " AS DESCRANAG");
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco contratti corrispettivi"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_ContrCorr3000"); });
+  Caption_ = Value::literal("Elenco contratti corrispettivi");
+  IDLookup = Value::literal("Lkp_ContrCorr3000");
   return result;
 }
 

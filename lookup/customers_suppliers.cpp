@@ -48,8 +48,8 @@ void CLSCG_LOOKUP::ContiCliFor(const Value& CodiceDitta, const Value& TipoCFArg)
   // 0 customers, 1 suppliers, 2 both; an open kind or company counts as 0.
   Value tipo = TipoCFArg;
   Value ditta = CodiceDitta;
-  detail::step([&] { tipo = ValoreODefault(tipo, kZero); });
-  detail::step([&] { ditta = ValoreODefault(ditta, kZero); });
+  detail::step([&] { tipo = value_or_default(tipo, kZero); });
+  detail::step([&] { ditta = value_or_default(ditta, kZero); });
 
   detail::step([&] { ColonneLookup_ = kColumns.value(); });
   // Any other kind leaves the previous title.
@@ -117,7 +117,7 @@ void CLSCG_LOOKUP::ContiCliFor(const Value& CodiceDitta, const Value& TipoCFArg)
     sql << kCRLF << " ORDER BY CG44_TIPOCF, CG44_CLIFOR";
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { IDLookup = Value::literal("Lkp_ContiCliFor"); });
+  IDLookup = Value::literal("Lkp_ContiCliFor");
 }
 
 }  // namespace lema

@@ -200,8 +200,8 @@ void CLSCG_LOOKUP::AnagContribuente(const Value& CampoOrdinamento) noexcept {
     detail::clause_step(sql, [&] { sql << " ORDER BY " << order_list(ordine); });
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco anagrafiche contribuenti"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_AnagContribuente"); });
+  Caption_ = Value::literal("Elenco anagrafiche contribuenti");
+  IDLookup = Value::literal("Lkp_AnagContribuente");
 }
 
 void CLSCG_LOOKUP::Tributo(const Value& Sezione, const Value& CampoOrdinamento) noexcept {
@@ -237,8 +237,8 @@ void CLSCG_LOOKUP::Tributo(const Value& Sezione, const Value& CampoOrdinamento) 
     detail::clause_step(sql, [&] { sql << " ORDER BY " << order_list(ordine); });
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco tributi e causali INPS"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_Tributi"); });
+  Caption_ = Value::literal("Elenco tributi e causali INPS");
+  IDLookup = Value::literal("Lkp_Tributi");
 }
 
 void CLSCG_LOOKUP::SpedizioneRBKF24(const Value& CampoOrdinamento,
@@ -287,8 +287,8 @@ void CLSCG_LOOKUP::SpedizioneRBKF24(const Value& CampoOrdinamento,
         sql, [&] { sql << " ORDER BY " << order_list(CampoOrdinamento, "CG5F_NUMSPEDIZIONE"); });
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco spedizioni Remote Banking F24"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_SpedizioneRBKF24"); });
+  Caption_ = Value::literal("Elenco spedizioni Remote Banking F24");
+  IDLookup = Value::literal("Lkp_SpedizioneRBKF24");
 }
 
 void CLSCG_LOOKUP::ContiCorrenti(const Value& CodAnagContr, TipoSoggettoF24 TipoSoggetto,
@@ -317,8 +317,8 @@ void CLSCG_LOOKUP::ContiCorrenti(const Value& CodAnagContr, TipoSoggettoF24 Tipo
     sql << " ORDER   BY " << order_list(ordine);
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco conti correnti"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_ContiCorrenti"); });
+  Caption_ = Value::literal("Elenco conti correnti");
+  IDLookup = Value::literal("Lkp_ContiCorrenti");
 }
 
 }  // namespace lema

@@ -129,7 +129,7 @@ void CLSCG_LOOKUP::EserciziContabili(ObjectRef& Connessione, const Value& Codice
       "Esercizio", "Inizio esercizio", "Fine esercizio", "Corrente",   "Chiuso",    "Ammortamenti",
       "Risconti",  "Cambi cli.",       "Cambi att.",     "Cambi for.", "Cambi pas."};
   detail::step([&] { ColonneLookup_ = kColumns.value(); });
-  detail::step([&] { Caption_ = Value::literal("Elenco esercizi contabili"); });
+  Caption_ = Value::literal("Elenco esercizi contabili");
 
   Ref<ado::Recordset> list;
   ObjectRef result;
@@ -215,7 +215,7 @@ void CLSCG_LOOKUP::EserciziContabili(ObjectRef& Connessione, const Value& Codice
   detail::step([&] { rows.close(); });
   list.reset();
   result.reset();
-  detail::step([&] { IDLookup = Value::literal("Lkp_EserciziContabili"); });
+  IDLookup = Value::literal("Lkp_EserciziContabili");
 }
 
 void CLSCG_LOOKUP::EserciziContabili_LKPGRID(ObjectRef&, const Value& CodiceDitta) noexcept {
@@ -224,12 +224,12 @@ void CLSCG_LOOKUP::EserciziContabili_LKPGRID(ObjectRef&, const Value& CodiceDitt
                                              "Ammortamenti",   "Risconti",    "Cambi cli.",
                                              "Cambi att.",     "Cambi for.",  "Cambi pas."};
   detail::step([&] { ColonneLookup_ = kColumns.value(); });
-  detail::step([&] { Caption_ = Value::literal("Elenco esercizi contabili"); });
+  Caption_ = Value::literal("Elenco esercizi contabili");
   detail::step([&] {
     StringaSQL_ = Value(fiscal_year_statement(
         CodiceDitta, [this](std::string& out, std::string_view t) { Traduci(out, t); }));
   });
-  detail::step([&] { IDLookup = Value::literal("Lkp_EserciziContabili"); });
+  IDLookup = Value::literal("Lkp_EserciziContabili");
 }
 
 }  // namespace lema

@@ -54,7 +54,7 @@ void build_ifrs15(const Ifrs15Lookup& t, int16_t tipo, const Value& ordine, Outp
   detail::step([&] { out.columns = kColumns.value(); });
   // The statement is cleared first and then written line by line, each line but the last
   // followed by CRLF.
-  detail::step([&] { out.statement = Value::literal(""); });
+  out.statement = Value::literal("");
   detail::step([&] {
     SqlText sql(384);
     sql << " SELECT" LEMA_CRLF << t.code_column << kCRLF << t.description_column << kCRLF
@@ -71,8 +71,8 @@ void build_ifrs15(const Ifrs15Lookup& t, int16_t tipo, const Value& ordine, Outp
     detail::clause_step(sql, [&] { sql << "   " << order_list(ordine); });
     out.statement = sql.value();
   });
-  detail::step([&] { out.caption = Value::literal(t.caption); });
-  detail::step([&] { out.id = Value::literal(t.id); });
+  out.caption = Value::literal(t.caption);
+  out.id = Value::literal(t.id);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "common/error.h"
 #include "common/sql.h"
 #include "common/text.h"
+#include "host/date_text_converter.h"
 #include "lookup/clscg_lookup.h"
 #include "lookup/detail/headings.h"
 #include "lookup/detail/statement_parts.h"
@@ -24,7 +25,8 @@ void CLSCG_LOOKUP::AziendeIntercompany() noexcept {
       con_data = true;
       sql << " LEFT OUTER JOIN CGB0_CONFIGINFRAGRUPPO WITH(NOLOCK)"
           << "   ON CGB0_CODICE_CGC0 = CGC0_CODICE"
-          << "  AND CGB0_DATACONFIG = '" << quoted(DataPerSQL(DataStrutturaIntercompany)) << "'";
+          << "  AND CGB0_DATACONFIG = '" << quoted(host::sql_date_text(DataStrutturaIntercompany))
+          << "'";
     });
     if (con_data) {
       detail::clause_step(sql, [&] {
@@ -37,37 +39,33 @@ void CLSCG_LOOKUP::AziendeIntercompany() noexcept {
     }
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco aziende intercompany"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_AziendeIntercompany"); });
+  Caption_ = Value::literal("Elenco aziende intercompany");
+  IDLookup = Value::literal("Lkp_AziendeIntercompany");
 }
 
 void CLSCG_LOOKUP::StruttureIntercompany() noexcept {
   static const detail::HeadingTable kColumns{"Data struttura intercompany"};
   detail::step([&] { ColonneLookup_ = kColumns.value(); });
-  detail::step([&] {
-    StringaSQL_ = Value::literal(
-        " SELECT CGB0_DATACONFIG"
-        " FROM CGB0_CONFIGINFRAGRUPPO WITH(NOLOCK)"
-        " GROUP BY CGB0_DATACONFIG"
-        " ORDER BY CGB0_DATACONFIG DESC");
-  });
-  detail::step([&] { Caption_ = Value::literal("Elenco strutture intercompany"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_StruttureIntercompany"); });
+  StringaSQL_ = Value::literal(
+      " SELECT CGB0_DATACONFIG"
+      " FROM CGB0_CONFIGINFRAGRUPPO WITH(NOLOCK)"
+      " GROUP BY CGB0_DATACONFIG"
+      " ORDER BY CGB0_DATACONFIG DESC");
+  Caption_ = Value::literal("Elenco strutture intercompany");
+  IDLookup = Value::literal("Lkp_StruttureIntercompany");
 }
 
 void CLSCG_LOOKUP::DatabaseIntercompany() noexcept {
   static const detail::HeadingTable kColumns{"Codice database", "Descrizione database",
                                              "Database aggiornabile"};
   detail::step([&] { ColonneLookup_ = kColumns.value(); });
-  detail::step([&] {
-    StringaSQL_ = Value::literal(
-        " SELECT CGB1_CODICE AS CODICE,"
-        "        CGB1_DATABASE AS DESCR,"
-        "        CASE WHEN CGB1_FLGAGGIORNAMENTO = 1 THEN 'Sì' ELSE '' END AS AGGIORNAMENTO"
-        " FROM CGB1_DATABASEINFRAGRUPPO WITH(NOLOCK)");
-  });
-  detail::step([&] { Caption_ = Value::literal("Elenco database intercompany"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_DatabaseIntercompany"); });
+  StringaSQL_ = Value::literal(
+      " SELECT CGB1_CODICE AS CODICE,"
+      "        CGB1_DATABASE AS DESCR,"
+      "        CASE WHEN CGB1_FLGAGGIORNAMENTO = 1 THEN 'Sì' ELSE '' END AS AGGIORNAMENTO"
+      " FROM CGB1_DATABASEINFRAGRUPPO WITH(NOLOCK)");
+  Caption_ = Value::literal("Elenco database intercompany");
+  IDLookup = Value::literal("Lkp_DatabaseIntercompany");
 }
 
 }  // namespace lema

@@ -126,8 +126,8 @@ void CLSCG_LOOKUP::Sezionali(const Value& CodiceDitta) noexcept {
     sql << tipologia_clause(TipologiaSezionale) << " ORDER BY CG68_SEZIONALE, CG68_DESCSEZ";
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco sezionali"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_Sezionali"); });
+  Caption_ = Value::literal("Elenco sezionali");
+  IDLookup = Value::literal("Lkp_Sezionali");
 }
 
 }  // namespace lema

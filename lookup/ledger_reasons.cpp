@@ -10,6 +10,7 @@
 #include "common/error.h"
 #include "common/sql.h"
 #include "common/text.h"
+#include "host/host_framework.h"
 #include "lookup/clscg_lookup.h"
 #include "lookup/detail/headings.h"
 #include "lookup/detail/translated_run.h"
@@ -223,8 +224,8 @@ const detail::HeadingTable& columns_solo_iva() {
 }  // namespace
 
 void CLSCG_LOOKUP::CausaliContabili() noexcept {
-  const std::string lingua = host_language("ITA ");
-  const Value ditta = host_company();
+  const std::string lingua = host::language_or_default(ActiveInterface, "ITA ");
+  const Value ditta = host::company_or_empty(ActiveInterface);
   static const detail::HeadingTable kColumns{"Codice",
                                              "Descrizione",
                                              "Alias",
@@ -307,18 +308,13 @@ void CLSCG_LOOKUP::CausaliContabili() noexcept {
     sql << " ORDER BY " << order_list(CampoOrdinamentoStringaSQL);
     StringaSQL_ = sql.value();
   });
-  detail::step([&] {
-    Caption_ = Value::literal(per_categoria ? "Elenco causali contabili per categoria di stampa"
-                                            : "Elenco causali contabili");
-  });
-  detail::step([&] {
-    IDLookup =
-        Value::literal(per_categoria ? "Lkp_CausaliContabiliCatStp" : "Lkp_CausaliContabili");
-  });
+  Caption_ = Value::literal(per_categoria ? "Elenco causali contabili per categoria di stampa"
+                                          : "Elenco causali contabili");
+  IDLookup = Value::literal(per_categoria ? "Lkp_CausaliContabiliCatStp" : "Lkp_CausaliContabili");
 }
 
 void CLSCG_LOOKUP::CausaliContabiliSoloIVA() noexcept {
-  const std::string lingua = host_language("ITA ");
+  const std::string lingua = host::language_or_default(ActiveInterface, "ITA ");
   detail::step([&] { ColonneLookup_ = columns_solo_iva().value(); });
   detail::step([&] {
     SqlText sql(4096);
@@ -326,12 +322,12 @@ void CLSCG_LOOKUP::CausaliContabiliSoloIVA() noexcept {
     sql << LEMA_CR " WHERE CG33_INDTIPOREG <> 0" LEMA_CR " ORDER BY CG33_CODICE";
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco causali contabili"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_CausaliContabili"); });
+  Caption_ = Value::literal("Elenco causali contabili");
+  IDLookup = Value::literal("Lkp_CausaliContabili");
 }
 
 void CLSCG_LOOKUP::CausaliContabiliIVAAperturaPartiteAcconti() noexcept {
-  const std::string lingua = host_language("ITA ");
+  const std::string lingua = host::language_or_default(ActiveInterface, "ITA ");
   detail::step([&] { ColonneLookup_ = columns_solo_iva().value(); });
   detail::step([&] {
     SqlText sql(4096);
@@ -343,12 +339,12 @@ void CLSCG_LOOKUP::CausaliContabiliIVAAperturaPartiteAcconti() noexcept {
     sql << " ORDER BY CG33_CODICE";
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco causali contabili"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_CauContIvaApAc"); });
+  Caption_ = Value::literal("Elenco causali contabili");
+  IDLookup = Value::literal("Lkp_CauContIvaApAc");
 }
 
 void CLSCG_LOOKUP::CausaliContabiliPerClassificazione() noexcept {
-  const std::string lingua = host_language("ITA ");
+  const std::string lingua = host::language_or_default(ActiveInterface, "ITA ");
   static const detail::HeadingTable kColumns{"Codice",
                                              "Descrizione",
                                              "Alias",
@@ -391,8 +387,8 @@ void CLSCG_LOOKUP::CausaliContabiliPerClassificazione() noexcept {
     sql << " ORDER BY CG33_CODICE";
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco causali contabili per classificazione"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_CausaliContabiliClass"); });
+  Caption_ = Value::literal("Elenco causali contabili per classificazione");
+  IDLookup = Value::literal("Lkp_CausaliContabiliClass");
 }
 
 }  // namespace lema

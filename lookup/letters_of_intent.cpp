@@ -6,6 +6,7 @@
 #include "common/error.h"
 #include "common/sql.h"
 #include "common/text.h"
+#include "host/date_text_converter.h"
 #include "lookup/clscg_lookup.h"
 #include "lookup/detail/headings.h"
 
@@ -64,7 +65,7 @@ void CLSCG_LOOKUP::LettereIntento() noexcept {
         << " FROM DBO.FNMG28_LETTINT("
         // Company, customer/supplier kind and code as they stand (nothing for Empty/Null).
         << CodAzienda << "," << TipoCF << "," << CodCliFor << ",'"
-        << quoted(DataPerSQL(DataDocumento)) << "',"
+        << quoted(host::sql_date_text(DataDocumento)) << "',"
         << "0"
         << ",'" << quoted(NumRegistrazione, "") << "',0,";
     sql.number(TipoOperazionePlafond);
@@ -72,8 +73,8 @@ void CLSCG_LOOKUP::LettereIntento() noexcept {
         << " WHERE MG28_INDTIPODICH IN (0,1)";
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco lettere di intento"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_LettereIntento"); });
+  Caption_ = Value::literal("Elenco lettere di intento");
+  IDLookup = Value::literal("Lkp_LettereIntento");
 }
 
 }  // namespace lema

@@ -1,20 +1,12 @@
 // CLSCG_LOOKUP: instance state, member table and the private procedures the lookups share.
 #include "automation/binder.h"
 #include "automation/class_info.h"
-#include "common/error.h"
-#include "common/text.h"
-#include "host/date_text_converter.h"
 #include "host/host_framework.h"
 #include "lookup/clscg_lookup.h"
 
 namespace lema {
 
-CLSCG_LOOKUP::CLSCG_LOOKUP() {
-  ActiveInterface.reset();
-  CespitiNonFigli = false;
-  TipologiaSezionale = TipologiaSezionaleEnum::TuttiISezionali;
-  IncludiCausaliConGestioneSezionali = false;
-}
+CLSCG_LOOKUP::CLSCG_LOOKUP() = default;
 
 CLSCG_LOOKUP::~CLSCG_LOOKUP() {
   ActiveInterface.reset();
@@ -27,9 +19,7 @@ const ClassInfo& CLSCG_LOOKUP::class_info() const {
 const ClassInfo& CLSCG_LOOKUP::static_class_info() {
   using C = CLSCG_LOOKUP;
   using namespace bind;
-  using access::GL;
-  using access::GLS;
-  using access::GS;
+  using namespace access;
   static const ClassInfo info(
       kProgId,
       {
@@ -145,30 +135,8 @@ const ClassInfo& CLSCG_LOOKUP::static_class_info() {
 
 // ---- private procedures ---------------------------------------------------------------
 
-Value CLSCG_LOOKUP::ValoreODefault(const Value& value, const Value& def) {
-  return is_given(value) ? value : def;
-}
-
-Value CLSCG_LOOKUP::DataPerSQL(const Value& value) {
-  return host::sql_date_text(value);
-}
-
 void CLSCG_LOOKUP::Traduci(std::string& out, std::string_view text) {
   host::translate_or_keep(ActiveInterface, text, out);
-}
-
-std::string CLSCG_LOOKUP::Traduci(std::string_view text) {
-  std::string out;
-  Traduci(out, text);
-  return out;
-}
-
-std::string CLSCG_LOOKUP::host_language(std::string_view def) {
-  return host::language_or_default(ActiveInterface, def);
-}
-
-Value CLSCG_LOOKUP::host_company() {
-  return host::company_or_empty(ActiveInterface);
 }
 
 const Value& CLSCG_LOOKUP::ordering(const Value& campo, const Value& def) {

@@ -7,6 +7,7 @@
 #include "common/error.h"
 #include "common/sql.h"
 #include "common/text.h"
+#include "host/host_framework.h"
 #include "lookup/clscg_lookup.h"
 #include "lookup/detail/headings.h"
 
@@ -21,7 +22,7 @@ const detail::HeadingTable& code_description_columns() {
 }  // namespace
 
 void CLSCG_LOOKUP::CausaliContabiliContabilitaProgettiCommesse(const Value& CodiceDitta) noexcept {
-  const std::string lingua = host_language("ITA ");
+  const std::string lingua = host::language_or_default(ActiveInterface, "ITA ");
   static const detail::HeadingTable kColumns{
       {"Codice", "Descrizione", "Alias", "Mod. correlazione"}, 21};
   detail::step([&] { ColonneLookup_ = kColumns.value(); });
@@ -68,13 +69,12 @@ void CLSCG_LOOKUP::CausaliContabiliContabilitaProgettiCommesse(const Value& Codi
            " ORDER BY CG33_CODICE";
     StringaSQL_ = sql.value();
   });
-  detail::step(
-      [&] { Caption_ = Value::literal("Elenco causali contabili abilitate alla correlazione"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_CausaliContabili"); });
+  Caption_ = Value::literal("Elenco causali contabili abilitate alla correlazione");
+  IDLookup = Value::literal("Lkp_CausaliContabili");
 }
 
 void CLSCG_LOOKUP::ClassificazioneCausali() noexcept {
-  const Value ditta = host_company();
+  const Value ditta = host::company_or_empty(ActiveInterface);
   detail::step([&] { ColonneLookup_ = code_description_columns().value(); });
   detail::step([&] {
     SqlText sql(192);
@@ -82,8 +82,8 @@ void CLSCG_LOOKUP::ClassificazioneCausali() noexcept {
     sql.or_default(ditta, "0") << ")) AS CGD1_DESCR FROM CGD1_TIPOCAUSALE ORDER BY CGD1_TIPOLOGIA";
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco classificazioni causali contabili"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_ClassificazioneCausali"); });
+  Caption_ = Value::literal("Elenco classificazioni causali contabili");
+  IDLookup = Value::literal("Lkp_ClassificazioneCausali");
 }
 
 void CLSCG_LOOKUP::CausaliPagEff(int16_t* TipoCausale) noexcept {
@@ -106,12 +106,12 @@ void CLSCG_LOOKUP::CausaliPagEff(int16_t* TipoCausale) noexcept {
     sql << " ORDER BY CGP0_CAUSALE";
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco causali"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_CauPagEff"); });
+  Caption_ = Value::literal("Elenco causali");
+  IDLookup = Value::literal("Lkp_CauPagEff");
 }
 
 void CLSCG_LOOKUP::CategorieStampa() noexcept {
-  const std::string lingua = host_language("ITA");
+  const std::string lingua = host::language_or_default(ActiveInterface, "ITA");
   detail::step([&] { ColonneLookup_ = code_description_columns().value(); });
   detail::step([&] {
     SqlText sql(384);
@@ -125,8 +125,8 @@ void CLSCG_LOOKUP::CategorieStampa() noexcept {
            "            AND CG0L_IDPROV = CG0Z_ID " LEMA_CR "ORDER BY " LEMA_CR "  CG0Z_CATEGORIA ";
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco codici di giornale"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_CategorieStampa"); });
+  Caption_ = Value::literal("Elenco codici di giornale");
+  IDLookup = Value::literal("Lkp_CategorieStampa");
 }
 
 }  // namespace lema

@@ -22,8 +22,8 @@ void CLSCG_LOOKUP::RiclassificazionePdC(const Value& CampoOrdinamento) noexcept 
         << order_list(order);
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco codici riclassificazione bilancio CEE"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_RiclassificazionePdC"); });
+  Caption_ = Value::literal("Elenco codici riclassificazione bilancio CEE");
+  IDLookup = Value::literal("Lkp_RiclassificazionePdC");
 }
 
 void CLSCG_LOOKUP::RiclassificazioneBilancioCEE(const Value& CodiceBilancioCEE,
@@ -39,9 +39,9 @@ void CLSCG_LOOKUP::RiclassificazioneBilancioCEE(const Value& CodiceBilancioCEE,
         << CodiceBilancioCEE << " ORDER BY " << order_list(order);
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco conti riclassificazione bilancio CEE"); });
+  Caption_ = Value::literal("Elenco conti riclassificazione bilancio CEE");
   // Both reclassification lookups answer to the same identifier.
-  detail::step([&] { IDLookup = Value::literal("Lkp_RiclassificazionePdC"); });
+  IDLookup = Value::literal("Lkp_RiclassificazionePdC");
 }
 
 void CLSCG_LOOKUP::AllegatiPerInventariContabili() noexcept {
@@ -106,8 +106,8 @@ void CLSCG_LOOKUP::AllegatiPerInventariContabili() noexcept {
            " WHERE CG0A_CODGRUPPO = '0'";
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco allegati"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_AllegatiPerInventariContabili"); });
+  Caption_ = Value::literal("Elenco allegati");
+  IDLookup = Value::literal("Lkp_AllegatiPerInventariContabili");
 }
 
 void CLSCG_LOOKUP::GruppiPerInventariContabili(const Value& CodAllegato) noexcept {
@@ -122,8 +122,8 @@ void CLSCG_LOOKUP::GruppiPerInventariContabili(const Value& CodAllegato) noexcep
            " AND CG0A_CODGRUPPO <> '0'";
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco gruppi allegati"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_GruppiPerInventariContabili"); });
+  Caption_ = Value::literal("Elenco gruppi allegati");
+  IDLookup = Value::literal("Lkp_GruppiPerInventariContabili");
 }
 
 }  // namespace lema

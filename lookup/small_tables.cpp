@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "common/sql.h"
 #include "common/text.h"
+#include "host/host_framework.h"
 #include "lookup/clscg_lookup.h"
 #include "lookup/detail/headings.h"
 
@@ -22,7 +23,8 @@ void CLSCG_LOOKUP::TipiIVA() noexcept {
         << "                 CG0L_DESCRIZIONE AS CG0T_DESCR"
         << " FROM            CG0T_TIPOIVA WITH(NOLOCK)"
         << " LEFT OUTER JOIN CG0L_DESLINGUA WITH(NOLOCK)"
-        << "              ON CG0L_CODLINGUA_MG52 = '" << quoted(host_language("ITA ")) << "'"
+        << "              ON CG0L_CODLINGUA_MG52 = '"
+        << quoted(host::language_or_default(ActiveInterface, "ITA ")) << "'"
         << "             AND CG0L_PROVID = 6"
         << "             AND CG0L_IDPROV = CG0T_CODICE"
         << " WHERE           CG0T_INDTIPO = ";
@@ -30,8 +32,8 @@ void CLSCG_LOOKUP::TipiIVA() noexcept {
     sql << " ORDER BY        CG0T_CODICE";
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco tipi IVA"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_TipiIVA"); });
+  Caption_ = Value::literal("Elenco tipi IVA");
+  IDLookup = Value::literal("Lkp_TipiIVA");
 }
 
 void CLSCG_LOOKUP::ModalitaErogazione() noexcept {
@@ -39,14 +41,14 @@ void CLSCG_LOOKUP::ModalitaErogazione() noexcept {
   detail::step([&] {
     SqlText sql(256);
     sql << " SELECT IN03_CODICE, (SELECT IN03_DESCR FROM FNIN03_MODEROGAZIONE(IN03_CODICE,";
-    sql.or_default(host_company(), "0");
+    sql.or_default(host::company_or_empty(ActiveInterface), "0");
     sql << ")) AS IN03_DESCR "
         << " FROM   IN03_MODEROGAZIONE WITH(NOLOCK)"
         << " ORDER  BY IN03_CODICE";
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco modalità erogazione"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_ModalitaErogazione"); });
+  Caption_ = Value::literal("Elenco modalità erogazione");
+  IDLookup = Value::literal("Lkp_ModalitaErogazione");
 }
 
 void CLSCG_LOOKUP::ModalitaIncasso() noexcept {
@@ -54,21 +56,21 @@ void CLSCG_LOOKUP::ModalitaIncasso() noexcept {
   detail::step([&] {
     SqlText sql(256);
     sql << " SELECT IN04_CODICE, (SELECT IN04_DESCR FROM FNIN04_MODINCASSO(IN04_CODICE, ";
-    sql.or_default(host_company(), "0");
+    sql.or_default(host::company_or_empty(ActiveInterface), "0");
     sql << " )) AS IN04_DESCR"
         << " FROM   IN04_MODINCASSO WITH(NOLOCK)"
         << " ORDER  BY IN04_CODICE";
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco modalità incasso"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_ModalitaIncasso"); });
+  Caption_ = Value::literal("Elenco modalità incasso");
+  IDLookup = Value::literal("Lkp_ModalitaIncasso");
 }
 
 void CLSCG_LOOKUP::Servizio() noexcept {
   detail::step([&] { ColonneLookup_ = code_and_description().value(); });
   detail::step([&] {
     SqlText sql(768);
-    const std::string lingua = host_language("ITA");
+    const std::string lingua = host::language_or_default(ActiveInterface, "ITA");
     if (Anno_Nomenclatura != 0) {
       // The services of the latest nomenclature year not after the one asked for.
       sql << "SELECT CG72_CODICE, CG0L_DESCRIZIONE AS CG72_DESCR " LEMA_CRLF
@@ -97,8 +99,8 @@ void CLSCG_LOOKUP::Servizio() noexcept {
     }
     StringaSQL_ = sql.value();
   });
-  detail::step([&] { Caption_ = Value::literal("Elenco servizi"); });
-  detail::step([&] { IDLookup = Value::literal("Lkp_ElencoServizi"); });
+  Caption_ = Value::literal("Elenco servizi");
+  IDLookup = Value::literal("Lkp_ElencoServizi");
 }
 
 }  // namespace lema

@@ -8,9 +8,12 @@
 #include "automation/class_info.h"
 #include "automation/registry.h"
 #include "common/error.h"
+#include "common/text.h"
 #include "decode/clscg_decode.h"
+#include "decode/detail/simple_decode.h"
 #include "decode_support.h"
-#include "host/stand_ins.h"
+#include "host/date_text_converter.h"
+#include "testing/stand_ins.h"
 
 namespace lema {
 namespace {
@@ -24,17 +27,15 @@ Value D(int y, int m, int d) {
 
 TEST(DecodeRules, ValueOrDefault) {
   const Value def("D");
-  EXPECT_EQ(CLSCG_DECODE::ValoreODefault(Value("  "), def), def);
-  EXPECT_EQ(CLSCG_DECODE::ValoreODefault(Value(), def), def);
-  EXPECT_EQ(CLSCG_DECODE::ValoreODefault(Value::null(), def), def);
-  EXPECT_EQ(CLSCG_DECODE::ValoreODefault(Value(" A "), def), Value(" A "));
-  EXPECT_EQ(CLSCG_DECODE::ValoreODefault(Value(int32_t{0}), def), Value(int32_t{0}));
+  EXPECT_EQ(value_or_default(Value("  "), def), def);
+  EXPECT_EQ(value_or_default(Value(), def), def);
+  EXPECT_EQ(value_or_default(Value::null(), def), def);
+  EXPECT_EQ(value_or_default(Value(" A "), def), Value(" A "));
+  EXPECT_EQ(value_or_default(Value(int32_t{0}), def), Value(int32_t{0}));
 }
 
 TEST(DecodeRules, FixedWidthCodeCountsCharactersNotBytes) {
-  auto code = [](const Value& v, int16_t n = 4) {
-    return CLSCG_DECODE::CodiceLarghezzaFissa(v, n);
-  };
+  auto code = [](const Value& v, int16_t n = 4) { return detail::CodiceLarghezzaFissa(v, n); };
   EXPECT_EQ(code(Value(" 12")), "12  ");
   EXPECT_EQ(code(Value("ABCDEF")), "ABCD");
   EXPECT_EQ(code(Value()), "    ");
@@ -49,10 +50,10 @@ TEST(DecodeRules, FixedWidthCodeCountsCharactersNotBytes) {
 }
 
 TEST_F(Decode, DateTextThroughTheConverter) {
-  EXPECT_EQ(d->DataPerSQL(D(2024, 3, 15)), Value("20240315"));
-  EXPECT_EQ(d->DataPerSQL(Value("31/12/2023")), Value("20231231"));
-  EXPECT_TRUE(d->DataPerSQL(Value("not a date")).is_null());
-  EXPECT_TRUE(d->DataPerSQL(Value()).is_null());
+  EXPECT_EQ(host::sql_date_text(D(2024, 3, 15)), Value("20240315"));
+  EXPECT_EQ(host::sql_date_text(Value("31/12/2023")), Value("20231231"));
+  EXPECT_TRUE(host::sql_date_text(Value("not a date")).is_null());
+  EXPECT_TRUE(host::sql_date_text(Value()).is_null());
 }
 
 TEST_F(Decode, OutputsStartEmptyAndTheClassIsCreatedByName) {

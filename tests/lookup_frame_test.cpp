@@ -5,9 +5,11 @@
 #include "automation/class_info.h"
 #include "automation/registry.h"
 #include "common/error.h"
+#include "common/text.h"
 #include "host/date_text_converter.h"
-#include "host/stand_ins.h"
+#include "host/host_framework.h"
 #include "lookup/clscg_lookup.h"
+#include "testing/stand_ins.h"
 
 namespace lema {
 namespace {
@@ -60,36 +62,41 @@ TEST(LookupFrame, ValuteIsStableAcrossCallsAndByName) {
 }
 
 TEST(LookupFrame, ValoreODefaultAndDataPerSQL) {
-  EXPECT_EQ(CLSCG_LOOKUP::ValoreODefault(Value("  "), Value("D")), Value("D"));
-  EXPECT_EQ(CLSCG_LOOKUP::ValoreODefault(Value(" A "), Value("D")), Value(" A "));
-  EXPECT_EQ(CLSCG_LOOKUP::ValoreODefault(Value(int32_t{0}), Value("D")), Value(int32_t{0}));
-  EXPECT_EQ(CLSCG_LOOKUP::ValoreODefault(Value::null(), Value("D")), Value("D"));
-  EXPECT_EQ(CLSCG_LOOKUP::ValoreODefault(Value(), Value("D")), Value("D"));
+  EXPECT_EQ(value_or_default(Value("  "), Value("D")), Value("D"));
+  EXPECT_EQ(value_or_default(Value(" A "), Value("D")), Value(" A "));
+  EXPECT_EQ(value_or_default(Value(int32_t{0}), Value("D")), Value(int32_t{0}));
+  EXPECT_EQ(value_or_default(Value::null(), Value("D")), Value("D"));
+  EXPECT_EQ(value_or_default(Value(), Value("D")), Value("D"));
   auto lk = make_object<CLSCG_LOOKUP>();
-  EXPECT_EQ(lk->DataPerSQL(Value(*Date::from_civil(2024, 3, 15))), Value("20240315"));
-  EXPECT_EQ(lk->DataPerSQL(Value("15/03/2024")), Value("20240315"));
-  EXPECT_TRUE(lk->DataPerSQL(Value("31/02/2024")).is_null());
-  EXPECT_TRUE(lk->DataPerSQL(Value("abc")).is_null());
-  EXPECT_TRUE(lk->DataPerSQL(Value()).is_null());
+  EXPECT_EQ(host::sql_date_text(Value(*Date::from_civil(2024, 3, 15))), Value("20240315"));
+  EXPECT_EQ(host::sql_date_text(Value("15/03/2024")), Value("20240315"));
+  EXPECT_TRUE(host::sql_date_text(Value("31/02/2024")).is_null());
+  EXPECT_TRUE(host::sql_date_text(Value("abc")).is_null());
+  EXPECT_TRUE(host::sql_date_text(Value()).is_null());
   {
     // A converter that cannot be created gives Null as well.
     ScopedClass gone("DateTextConverter", []() -> ObjectRef { raise(ErrorCode::Host, "no"); });
-    EXPECT_TRUE(lk->DataPerSQL(Value("2024-03-15")).is_null());
+    EXPECT_TRUE(host::sql_date_text(Value("2024-03-15")).is_null());
   }
 }
 
 TEST(LookupFrame, TraduciUsesTheHostAndFallsBackOnTheText) {
   auto log = std::make_shared<TextLog>();
   auto lk = make_object<CLSCG_LOOKUP>();
-  EXPECT_EQ(lk->Traduci("Acquisti"), "Acquisti");
+  auto traduci = [&](std::string_view text) {
+    std::string out;
+    host::translate_or_keep(lk->ActiveInterface, text, out);
+    return out;
+  };
+  EXPECT_EQ(traduci("Acquisti"), "Acquisti");
   RecordingHostConfig cfg;
   cfg.translation = RecordingHostConfig::Translation::Prefix;
   cfg.prefix = "EN:";
   lk->ActiveInterface = make_object<RecordingHost>(cfg, log);
-  EXPECT_EQ(lk->Traduci("Acquisti"), "EN:Acquisti");
+  EXPECT_EQ(traduci("Acquisti"), "EN:Acquisti");
   cfg.fail.insert("Translate");
   lk->ActiveInterface = make_object<RecordingHost>(cfg, log);
-  EXPECT_EQ(lk->Traduci("Acquisti"), "Acquisti");
+  EXPECT_EQ(traduci("Acquisti"), "Acquisti");
 }
 
 struct SiblingFixture : ::testing::Test {

@@ -1,14 +1,45 @@
-// Decodes that fill several controls at once and bind only the controls the screen has:
-// bank accounts of an F24 party and fixed assets.
-#include <string_view>
-
+// F24 tax payments: tax codes (short and extended description) and the bank accounts of a
+// party of a taxpayer record.
 #include "common/error.h"
 #include "common/sql.h"
-#include "common/text.h"
 #include "decode/clscg_decode.h"
 #include "decode/detail/binding.h"
+#include "decode/detail/simple_decode.h"
 
 namespace lema {
+namespace {
+
+using namespace detail;  // the piece makers of the tables below
+
+// clang-format off
+// Tributo (Sezione, CodiceTributo)
+constexpr SimpleDecode kTributo{
+    "CG0F_DESCR",
+    {lit("SELECT CG0F_DESCR FROM CG0F_CODTRIBUTI WITH (NOLOCK) "
+         " WHERE CG0F_INDSEZIONE = "),
+     or_zero(0), lit(" AND CG0F_CODTRIBUTO = '"), fixed4(1), lit("'")}};
+
+// TributoExt (Sezione, CodiceTributo)
+constexpr SimpleDecode kTributoExt{
+    "CG0F_DESCREXT",
+    {lit("SELECT CG0F_DESCREXT FROM CG0F_CODTRIBUTI WITH (NOLOCK) "
+         " WHERE CG0F_INDSEZIONE = "),
+     or_zero(0), lit(" AND CG0F_CODTRIBUTO = '"), fixed4(1), lit("'")}};
+// clang-format on
+
+}  // namespace
+
+void CLSCG_DECODE::Tributo(const ObjectRef& TextEdit, const Value& Sezione,
+                           const Value& CodiceTributo) noexcept {
+  detail::run_simple(kTributo, TextEdit, {&Sezione, &CodiceTributo}, ColonneDiDecodifica_,
+                     StringaSQL_);
+}
+
+void CLSCG_DECODE::TributoExt(const ObjectRef& TextEdit, const Value& Sezione,
+                              const Value& CodiceTributo) noexcept {
+  detail::run_simple(kTributoExt, TextEdit, {&Sezione, &CodiceTributo}, ColonneDiDecodifica_,
+                     StringaSQL_);
+}
 
 void CLSCG_DECODE::ContiCorrenti(const Value& Id, const Value& CodContr, const Value& IndSogg,
                                  const Value& NumCC, const ObjectRef& TextDescr,
@@ -60,32 +91,6 @@ void CLSCG_DECODE::ContiCorrenti(const Value& Id, const Value& CodContr, const V
       sql << "         AND CG7F_NUMCC = ";
       sql.or_default(NumCC, "0");
     }
-    StringaSQL_ = sql.value();
-  });
-}
-
-void CLSCG_DECODE::Cespiti(const ObjectRef& TextEdit, const Value& Ditta,
-                           const Value& CodiceCespiti) noexcept {
-  detail::step([&] {
-    // Without a control the first cell stays Empty rather than holding an empty reference.
-    detail::Binding rows[3] = {{TextEdit ? &TextEdit : nullptr, "CS04_DESCR"}};
-    size_t n = 1;
-    if (CampoDecodificaCespitiSottoSpecie)
-      rows[n++] = {&CampoDecodificaCespitiSottoSpecie, "CS04_SOTTOSPEC_CG14"};
-    if (CampoDecodificaCespitiCodImmobilizzo)
-      rows[n++] = {&CampoDecodificaCespitiCodImmobilizzo, "CS04_CODICE_CG22"};
-    ColonneDiDecodifica_ = detail::binding_table(std::span<const detail::Binding>(rows, n));
-  });
-  detail::step([&] {
-    // Every column is selected whatever the table binds; lines end with CR alone.
-    SqlText sql(224);
-    sql << " SELECT CS04_DESCR," LEMA_CR "        CS04_SOTTOSPEC_CG14," LEMA_CR
-           "        CS04_CODICE_CG22" LEMA_CR " FROM   CS04_ANAGCESPITE WITH(NOLOCK)" LEMA_CR
-           " WHERE  CS04_DITTA_CG18 = ";
-    sql.or_default(Ditta, "0");
-    sql << LEMA_CR "   AND  CS04_CESPITE = ";
-    sql.or_default(CodiceCespiti, "0");
-    sql << LEMA_CR;
     StringaSQL_ = sql.value();
   });
 }

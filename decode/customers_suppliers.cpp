@@ -1,14 +1,38 @@
-// Customer/supplier decode: the registry name of an account valid at a date, read over the
-// instance's own connection when the caller gives a connection string.
+// Customer and supplier accounts: the registry name of an account, and the name valid at a
+// date, read over the instance's own connection when the caller gives a connection string.
 #include "common/error.h"
 #include "common/sql.h"
 #include "common/text.h"
 #include "decode/clscg_decode.h"
+#include "decode/detail/simple_decode.h"
 #include "host/ado/connection.h"
 #include "host/ado/recordset.h"
 #include "host/clock.h"
+#include "host/date_text_converter.h"
 
 namespace lema {
+namespace {
+
+using namespace detail;  // the piece makers of the tables below
+
+// clang-format off
+// ContiCliFor (Ditta, TipoCF, CodiceCF)
+constexpr SimpleDecode kContiCliFor{
+    "CG16_RAGSOANAG",
+    {lit("SELECT CG16_RAGSOANAG FROM CG44_CLIFOR WITH (NOLOCK) INNER JOIN "
+         " CG16_ANAGGEN WITH (NOLOCK) ON "
+         " CG44_CODICE_CG16 = CG16_CODICE "
+         " WHERE CG44_DITTA_CG18 = "),
+     raw(0), lit(" AND CG44_TIPOCF = "), raw(1), lit(" AND CG44_CLIFOR = "), raw(2)}};
+// clang-format on
+
+}  // namespace
+
+void CLSCG_DECODE::ContiCliFor(const ObjectRef& TextEdit, const Value& Ditta, const Value& TipoCF,
+                               const Value& CodiceCF) noexcept {
+  detail::run_simple(kContiCliFor, TextEdit, {&Ditta, &TipoCF, &CodiceCF}, ColonneDiDecodifica_,
+                     StringaSQL_);
+}
 
 Value CLSCG_DECODE::ClienteFornitore(const Value& DittaCF, const Value& TipoCF, const Value& CliFor,
                                      const Value& DataValidità,
@@ -33,10 +57,11 @@ Value CLSCG_DECODE::ClienteFornitore(const Value& DittaCF, const Value& TipoCF, 
         << " WHERE   CG44_DITTA_CG18 = ";
     sql.or_default(DittaCF, "0") << "     AND CG44_TIPOCF = ";
     sql.or_default(TipoCF, "0") << "     AND CG44_CLIFOR = ";
-    sql.or_default(CliFor, "0") << "     AND '" << quoted(DataPerSQL(data))
+    sql.or_default(CliFor, "0") << "     AND '" << quoted(host::sql_date_text(data))
                                 << "' BETWEEN ISNULL(DATAINIZIOVALIDITA, '"
-                                << quoted(DataPerSQL(data)) << "') AND ISNULL(DATAFINEVALIDITA, '"
-                                << quoted(DataPerSQL(data)) << "')";
+                                << quoted(host::sql_date_text(data))
+                                << "') AND ISNULL(DATAFINEVALIDITA, '"
+                                << quoted(host::sql_date_text(data)) << "')";
     StringaSQL_ = sql.value();
   });
   bool run = false;
