@@ -214,6 +214,15 @@ struct GetterTraits<R (C::*)() const> {
 template <class C, class R>
 struct GetterTraits<R (C::*)() const noexcept> : GetterTraits<R (C::*)() const> {};
 
+// The common part of a property's entry: name, accessors and declared type.
+inline Member property_entry(std::string_view name, uint8_t acc, TypeTag type) {
+  Member m;
+  m.name = name;
+  m.kind = MemberKind::Property;
+  m.access = acc;
+  m.type = type;
+  return m;
+}
 }  // namespace detail
 
 // A method of the typed API.
@@ -237,11 +246,7 @@ Member field(std::string_view name, uint8_t acc) {
   using T = detail::FieldTraits<decltype(Field)>;
   using C = typename T::Class;
   using B = typename T::Type;
-  Member m;
-  m.name = name;
-  m.kind = MemberKind::Property;
-  m.access = acc;
-  m.type = detail::tag_of<B>();
+  Member m = detail::property_entry(name, acc, detail::tag_of<B>());
   m.get = [](Object& o) -> Value { return detail::to_value<B>(static_cast<C&>(o).*Field); };
   m.put = [](Object& o, const Value& v) { static_cast<C&>(o).*Field = detail::from_value<B>(v); };
   return m;
@@ -252,11 +257,7 @@ template <auto Getter>
 Member getter(std::string_view name) {
   using T = detail::GetterTraits<decltype(Getter)>;
   using C = typename T::Class;
-  Member m;
-  m.name = name;
-  m.kind = MemberKind::Property;
-  m.access = access::G;
-  m.type = detail::tag_of<typename T::Ret>();
+  Member m = detail::property_entry(name, access::G, detail::tag_of<typename T::Ret>());
   m.get = [](Object& o) -> Value {
     return detail::to_value<typename T::Ret>((static_cast<C&>(o).*Getter)());
   };
@@ -269,11 +270,7 @@ Member property(std::string_view name, uint8_t acc) {
   using T = detail::GetterTraits<decltype(Getter)>;
   using C = typename T::Class;
   using B = typename T::Ret;
-  Member m;
-  m.name = name;
-  m.kind = MemberKind::Property;
-  m.access = acc;
-  m.type = detail::tag_of<B>();
+  Member m = detail::property_entry(name, acc, detail::tag_of<B>());
   m.get = [](Object& o) -> Value { return detail::to_value<B>((static_cast<C&>(o).*Getter)()); };
   m.put = [](Object& o, const Value& v) { (static_cast<C&>(o).*Setter)(detail::from_value<B>(v)); };
   return m;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/error.h"
+#include "common/text.h"
 
 namespace lema {
 
@@ -37,27 +38,18 @@ std::string Member::kind_letters() const {
   return s;
 }
 
-namespace {
-std::string fold(std::string_view s) {
-  std::string r(s);
-  for (char& c : r)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-  return r;
-}
-}  // namespace
-
 ClassInfo::ClassInfo(std::string_view prog_id, std::vector<Member> members,
                      std::vector<EventInfo> events)
     : prog_id_(prog_id), members_(std::move(members)), events_(std::move(events)) {
   folded_.reserve(members_.size());
-  for (size_t i = 0; i < members_.size(); ++i) folded_.emplace(fold(members_[i].name), i);
+  for (size_t i = 0; i < members_.size(); ++i) folded_.emplace(lower_ascii(members_[i].name), i);
 }
 
 const Member* ClassInfo::find(std::string_view name) const noexcept {
   for (const Member& m : members_)
     if (m.name == name) return &m;
   try {
-    auto it = folded_.find(fold(name));
+    auto it = folded_.find(lower_ascii(name));
     return it == folded_.end() ? nullptr : &members_[it->second];
   } catch (...) {
     return nullptr;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/error.h"
+
 namespace lema {
 
 uint32_t EventSource::advise(std::shared_ptr<EventSink> sink) {
@@ -16,12 +18,7 @@ void EventSource::unadvise(uint32_t cookie) {
 
 void EventSource::raise_event(const Object& source, std::string_view event, std::span<Value> args) {
   auto sinks = sinks_;  // a sink may detach itself while it runs
-  for (auto& [cookie, sink] : sinks) {
-    try {
-      sink->on_event(source, event, args);
-    } catch (...) {
-    }
-  }
+  for (auto& [cookie, sink] : sinks) detail::step([&] { sink->on_event(source, event, args); });
 }
 
 }  // namespace lema

@@ -14,6 +14,7 @@
 #include "automation/registry.h"
 #include "capi/value_bridge.h"
 #include "common/error.h"
+#include "common/text.h"
 #include "lema/lema.h"
 
 #ifndef LEMA_VERSION_TEXT
@@ -37,12 +38,10 @@ void reset_error() noexcept {
 }
 
 int note_error(int code, std::string_view text) noexcept {
-  size_t n = std::min(text.size(), sizeof t_error.text - 1);
-  // Do not cut a UTF-8 sequence in the middle.
-  if (n < text.size())
-    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
-  std::memcpy(t_error.text, text.data(), n);
-  t_error.text[n] = '\0';
+  // Cut to the slot, not in the middle of a UTF-8 sequence.
+  text = utf8_truncate(text, sizeof t_error.text - 1);
+  std::memcpy(t_error.text, text.data(), text.size());
+  t_error.text[text.size()] = '\0';
   t_error.code = code;
   return code;
 }
@@ -249,6 +248,16 @@ int set_value(lema_value* v, F&& f) noexcept {
       true);
 }
 
+// A value carried as text (a decimal or a string), converted as a value coming in is.
+int set_text_value(lema_value* v, int32_t kind, const char* text, size_t length) noexcept {
+  return set_value(v, [&] {
+    lema_value t{};
+    t.kind = kind;
+    t.u.text = lema_text{text, length};
+    return from_c(t);
+  });
+}
+
 }  // namespace
 }  // namespace lema::capi
 
@@ -294,20 +303,10 @@ int lema_value_set_boolean(lema_value* v, int b) {
   return set_value(v, [b] { return Value(b != 0); });
 }
 int lema_value_set_decimal(lema_value* v, const char* text, size_t length) {
-  return set_value(v, [&] {
-    lema_value t{};
-    t.kind = LEMA_DECIMAL;
-    t.u.text = lema_text{text, length};
-    return from_c(t);
-  });
+  return set_text_value(v, LEMA_DECIMAL, text, length);
 }
 int lema_value_set_string(lema_value* v, const char* data, size_t length) {
-  return set_value(v, [&] {
-    lema_value t{};
-    t.kind = LEMA_STRING;
-    t.u.text = lema_text{data, length};
-    return from_c(t);
-  });
+  return set_text_value(v, LEMA_STRING, data, length);
 }
 int lema_value_set_date(lema_value* v, int32_t year, int32_t month, int32_t day, int32_t hour,
                         int32_t minute, int32_t second) {

@@ -4,10 +4,15 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <type_traits>
 
 #include "common/error.h"
 
 namespace lema {
+
+// The classes assign literal captions and identifiers to their outputs outside any step
+// frame: moving a Value in must not be able to fail.
+static_assert(std::is_nothrow_move_assignable_v<Value>);
 
 std::string_view kind_name(Kind k) noexcept {
   switch (k) {

@@ -10,15 +10,14 @@ namespace lema {
 
 template <class Body>
 bool CLSCG_CONNECT::ViaConnettore(bool pass_connect_field, Body&& body) noexcept {
-  try {
+  bool done = false;
+  detail::step([&] {
     // Held locally: a method that releases the sibling still finishes with it.
     ObjectRef s(&Connettore());
     if (pass_connect_field) set_property(*s, "ConnectField", Value(ConnectField));
-    return body(*s);
-  } catch (...) {
-    detail::note_swallowed();
-    return false;
-  }
+    done = body(*s);
+  });
+  return done;
 }
 
 namespace {

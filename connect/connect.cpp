@@ -9,7 +9,7 @@
 #include "common/error.h"
 #include "common/text.h"
 #include "connect/clscg_connect.h"
-#include "host/stand_ins.h"
+#include "host/class_names.h"
 
 namespace lema {
 
@@ -28,10 +28,7 @@ const ClassInfo& CLSCG_CONNECT::class_info() const {
 const ClassInfo& CLSCG_CONNECT::static_class_info() {
   using C = CLSCG_CONNECT;
   using namespace bind;
-  using access::GL;
-  using access::GLS;
-  using access::GS;
-  using access::S;
+  using namespace access;
   static const ClassInfo info(
       kProgId,
       {

@@ -8,8 +8,8 @@
 #include "common/sql.h"
 #include "common/text.h"
 #include "connect/clscg_connect.h"
+#include "host/class_names.h"
 #include "host/host_framework.h"
-#include "host/stand_ins.h"
 
 namespace lema {
 
@@ -22,7 +22,8 @@ ObjectRef require_object(const Value& v) {
 }  // namespace
 
 bool CLSCG_CONNECT::CallRiferimentiGraficiDocumento() noexcept {
-  try {
+  // The step completes (True) also when there are no references to show.
+  return detail::step([&] {
     SqlText sql(1400);
     sql << " SELECT CO99.CO99_INDTIPOOP AS INDTIPOOP,"
            "        ISNULL(CG33.CG33_INDGESTEC, CG33C.CG33_INDGESTEC) AS INDGESTEC,"
@@ -54,7 +55,7 @@ bool CLSCG_CONNECT::CallRiferimentiGraficiDocumento() noexcept {
     if (!Connessione) raise(ErrorCode::ObjectVariableNotSet, "Object variable not set");
     ObjectRef rs = require_object(
         call_method(*Connessione, "Execute", {sql.value(), Value::missing(), Value(int32_t{1})}));
-    if (to_boolean(get_property(*rs, "EOF"))) return true;
+    if (to_boolean(get_property(*rs, "EOF"))) return;
 
     // A column value that is not present gives the column's default.
     auto column = [&](std::string_view name, Value def) {
@@ -76,7 +77,7 @@ bool CLSCG_CONNECT::CallRiferimentiGraficiDocumento() noexcept {
              ValorePresente(numreg_orig))
       numero = numreg_orig;
     else
-      return true;
+      return;
 
     ObjectRef graphics = create_object(host::kDocumentGraphics);
     call_method(*graphics, "SetHostInterface", {Value(ActiveInterface)});
@@ -88,11 +89,7 @@ bool CLSCG_CONNECT::CallRiferimentiGraficiDocumento() noexcept {
                  Value(int16_t{0}), Value(int16_t{0})});
     call_method(*graphics, "SetHostInterface", {Value::nothing()});
     graphics.reset();
-    return true;
-  } catch (...) {
-    detail::note_swallowed();
-    return false;
-  }
+  });
 }
 
 }  // namespace lema

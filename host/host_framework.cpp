@@ -163,10 +163,7 @@ void TextTranslator::operator()(std::string& out, std::string_view text) const {
     return;
   }
   const size_t mark = out.size();
-  try {
-    typed_->Translate(text, out);
-  } catch (...) {
-    lema::detail::note_swallowed();
+  if (!lema::detail::step([&] { typed_->Translate(text, out); })) {
     out.resize(mark);
     out.append(text);
   }

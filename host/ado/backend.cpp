@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "common/error.h"
+#include "common/text.h"
 #include "host/ado/connection_string.h"
 #include "host/ado/dialect.h"
 
@@ -26,12 +27,6 @@ void register_backends() {
 
 [[noreturn]] void data_error(const std::exception& e) {
   raise(ErrorCode::DataAccess, e.what());
-}
-
-size_t char_count(std::string_view s) noexcept {
-  size_t n = 0;
-  for (unsigned char c : s) n += (c & 0xC0) != 0x80;
-  return n;
 }
 
 FieldInfo field_of(const soci::column_properties& p) {
@@ -126,7 +121,7 @@ class SociSession final : public Session {
       size_t longest = 1;
       for (int64_t row = 0; row < res.rows; ++row) {
         const Value& v = res.cells[static_cast<size_t>(row) * res.fields.size() + i];
-        if (v.is_string()) longest = std::max(longest, char_count(v.as_string()));
+        if (v.is_string()) longest = std::max(longest, utf8_length(v.as_string()));
       }
       res.fields[i].defined_size = static_cast<int32_t>(longest);
     }

@@ -5,16 +5,10 @@
 #include <vector>
 
 #include "common/error.h"
+#include "common/text.h"
 
 namespace lema::ado {
 namespace {
-
-std::string lower(std::string_view s) {
-  std::string r(s);
-  for (char& c : r)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return r;
-}
 
 std::string_view trim(std::string_view s) {
   size_t b = 0, e = s.size();
@@ -24,7 +18,7 @@ std::string_view trim(std::string_view s) {
 }
 
 bool starts_with_nocase(std::string_view s, std::string_view prefix) {
-  return s.size() >= prefix.size() && lower(s.substr(0, prefix.size())) == prefix;
+  return s.size() >= prefix.size() && lower_ascii(s.substr(0, prefix.size())) == prefix;
 }
 
 [[noreturn]] void not_understood() {
@@ -46,7 +40,7 @@ std::vector<std::pair<std::string, std::string>> pairs_of(std::string_view s) {
       i = semi + 1;
       continue;
     }
-    std::string key = lower(trim(s.substr(i, eq - i)));
+    std::string key = lower_ascii(trim(s.substr(i, eq - i)));
     if (key.empty()) not_understood();
     size_t j = eq + 1;
     while (j < s.size() && (s[j] == ' ' || s[j] == '\t')) ++j;
@@ -90,7 +84,7 @@ bool has_key(const std::vector<std::pair<std::string, std::string>>& pairs, std:
 }
 
 bool is_sql_server_provider(std::string_view provider) {
-  std::string p = lower(trim(provider));
+  std::string p = lower_ascii(trim(provider));
   return p.starts_with("sqloledb") || p.starts_with("sqlncli") || p.starts_with("msoledbsql");
 }
 
@@ -135,7 +129,7 @@ std::string ole_db_to_odbc(std::string_view text, std::string_view driver) {
     } else if (key == "password" || key == "pwd") {
       append_odbc_pair(out, "PWD", value);
     } else if (key == "integrated security" || key == "trusted_connection") {
-      std::string v = lower(value);
+      std::string v = lower_ascii(value);
       if (v == "sspi" || v == "true" || v == "yes")
         append_odbc_pair(out, "Trusted_Connection", "Yes");
     } else if (key == "application name") {

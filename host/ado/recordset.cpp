@@ -11,13 +11,6 @@
 namespace lema::ado {
 namespace {
 
-// Characters of a UTF-8 text (continuation bytes not counted).
-size_t char_count(std::string_view s) noexcept {
-  size_t n = 0;
-  for (unsigned char c : s) n += (c & 0xC0) != 0x80;
-  return n;
-}
-
 bool is_text_type(int32_t t) noexcept {
   switch (t) {
     case adBSTR:
@@ -79,7 +72,7 @@ Value coerce_field_value(int32_t type, int32_t size, const Value& v) {
   if (is_text_type(type)) {
     std::string text = to_text(v);
     const bool bounded = type != adLongVarChar && type != adLongVarWChar && type != adBSTR;
-    if (bounded && size > 0 && char_count(text) > static_cast<size_t>(size))
+    if (bounded && size > 0 && utf8_length(text) > static_cast<size_t>(size))
       raise(kMultipleStep, "Multiple-step operation generated errors. Check each status value.");
     return Value(std::move(text));
   }

@@ -13,12 +13,6 @@
 namespace lemald {
 namespace {
 
-size_t width_of(std::string_view s) {
-  size_t n = 0;
-  for (unsigned char c : s) n += (c & 0xC0) != 0x80;
-  return n;
-}
-
 std::string cell_text(const lema::Value& v) {
   if (v.is_null()) return "NULL";
   if (v.is_object() || v.is_array() || v.is_missing()) return "?";
@@ -27,7 +21,7 @@ std::string cell_text(const lema::Value& v) {
 
 void pad(std::ostream& out, const std::string& s, size_t width) {
   out << s;
-  for (size_t w = width_of(s); w < width; ++w) out << ' ';
+  for (size_t w = lema::utf8_length(s); w < width; ++w) out << ' ';
 }
 
 }  // namespace
@@ -70,13 +64,13 @@ void print_recordset(const lema::Value& value, std::ostream& out, const lema::Va
   std::vector<std::vector<std::string>> rows;
   std::vector<size_t> widths(static_cast<size_t>(n));
   for (int32_t c = 0; c < n; ++c)
-    widths[static_cast<size_t>(c)] = width_of(head[static_cast<size_t>(c)]);
+    widths[static_cast<size_t>(c)] = lema::utf8_length(head[static_cast<size_t>(c)]);
   for (int64_t r = 0; r < rs->row_count(); ++r) {
     std::vector<std::string> line;
     for (int32_t c = 0; c < n; ++c) {
       line.push_back(cell_text(rs->cell(r, c)));
       widths[static_cast<size_t>(c)] =
-          std::max(widths[static_cast<size_t>(c)], width_of(line.back()));
+          std::max(widths[static_cast<size_t>(c)], lema::utf8_length(line.back()));
     }
     rows.push_back(std::move(line));
   }

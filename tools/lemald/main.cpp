@@ -13,6 +13,23 @@
 #include "tools/lemald/human.h"
 #include "tools/lemald/script.h"
 
+namespace {
+// The whole of FILE, or of standard input for "-"; false when FILE cannot be read.
+bool read_input(const std::string& file, std::string& text) {
+  if (file == "-") {
+    text.assign(std::istreambuf_iterator<char>(std::cin), {});
+    return true;
+  }
+  std::ifstream in(file, std::ios::binary);
+  if (!in) {
+    std::cerr << "lemald: cannot read " << file << "\n";
+    return false;
+  }
+  text.assign(std::istreambuf_iterator<char>(in), {});
+  return true;
+}
+}  // namespace
+
 int main(int argc, char** argv) {
   CLI::App app{"lemald: drives the lookup and decode library as a host does"};
   app.require_subcommand(1);
@@ -48,34 +65,12 @@ int main(int argc, char** argv) {
   }
 
   try {
-    if (*run) {
-      std::string text;
-      if (file == "-") {
-        text.assign(std::istreambuf_iterator<char>(std::cin), {});
-      } else {
-        std::ifstream in(file, std::ios::binary);
-        if (!in) {
-          std::cerr << "lemald: cannot read " << file << "\n";
-          return 2;
-        }
-        text.assign(std::istreambuf_iterator<char>(in), {});
-      }
-      return lemald::run_script(text, std::cout, std::cerr);
-    }
+    std::string text;
+    if (*run) return read_input(file, text) ? lemald::run_script(text, std::cout, std::cerr) : 2;
     if (*lookup) return lemald::print_lookup(lk, std::cout, std::cerr);
     if (*members) return lemald::print_members(cls, std::cout, std::cerr);
     if (*sql) {
-      std::string text;
-      if (sql_file == "-") {
-        text.assign(std::istreambuf_iterator<char>(std::cin), {});
-      } else {
-        std::ifstream in(sql_file, std::ios::binary);
-        if (!in) {
-          std::cerr << "lemald: cannot read " << sql_file << "\n";
-          return 2;
-        }
-        text.assign(std::istreambuf_iterator<char>(in), {});
-      }
+      if (!read_input(sql_file, text)) return 2;
       lema::ObjectRef connection = lemald::open_connection(sql_url, {});
       lemald::run_sql_script(*connection, text, std::cout);
       return 0;
