@@ -26,8 +26,13 @@ echo "== Fiscal years of company 1 (EserciziContabili)"
 "$LEMALD" lookup EserciziContabili @db 1 --db "$URL"
 
 echo
-echo "== Customer 123 of company 1 at 2023-06-30 and at 2024-06-30 (ClienteFornitore)"
-"$LEMALD" run - <<JSON
+echo "== Customer 123 of company 1 at two dates (ClienteFornitore)"
+# lemald answers in its JSON protocol; the two names it decoded are shown one a line.
+"$LEMALD" run - <<JSON | python3 -c '
+import json, sys
+results = json.load(sys.stdin)["results"]
+for date, result in zip(["2023-06-30", "2024-06-30"], results[1:]):
+    print("Customer 123 at " + date + ": " + str(result.get("value", result)))'
 {"steps": [
   {"op": "new", "class": "LEMA_LOOKUPDECODE.CLSCG_DECODE", "as": "dc"},
   {"op": "call", "obj": "dc", "method": "ClienteFornitore", "args": [1, 0, 123, {"\$date": "2023-06-30"}, "$URL"]},
