@@ -24,7 +24,7 @@ ObjectRef require_object(const Value& v) {
 bool CLSCG_CONNECT::CallRiferimentiGraficiDocumento() noexcept {
   // The step completes (True) also when there are no references to show.
   return detail::step([&] {
-    SqlText sql(1400);
+    SqlText sql(1280);  // 1232 bytes of text, the company and the registration number
     sql << " SELECT CO99.CO99_INDTIPOOP AS INDTIPOOP,"
            "        ISNULL(CG33.CG33_INDGESTEC, CG33C.CG33_INDGESTEC) AS INDGESTEC,"
            "        ( SELECT TOP 1 EF06_NUMREG_CO99"

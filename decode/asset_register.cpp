@@ -21,7 +21,7 @@ void CLSCG_DECODE::Cespiti(const ObjectRef& TextEdit, const Value& Ditta,
   });
   detail::step([&] {
     // Every column is selected whatever the table binds; lines end with CR alone.
-    SqlText sql(224);
+    SqlText sql(192);  // longest measured: 168 bytes
     sql << " SELECT CS04_DESCR," LEMA_CR "        CS04_SOTTOSPEC_CG14," LEMA_CR
            "        CS04_CODICE_CG22" LEMA_CR " FROM   CS04_ANAGCESPITE WITH(NOLOCK)" LEMA_CR
            " WHERE  CS04_DITTA_CG18 = ";

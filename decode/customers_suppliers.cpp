@@ -4,6 +4,7 @@
 #include "common/sql.h"
 #include "common/text.h"
 #include "decode/clscg_decode.h"
+#include "decode/detail/binding.h"
 #include "decode/detail/simple_decode.h"
 #include "host/ado/connection.h"
 #include "host/ado/recordset.h"
@@ -39,19 +40,16 @@ Value CLSCG_DECODE::ClienteFornitore(const Value& DittaCF, const Value& TipoCF, 
                                      const std::string& StringaDiConnessione,
                                      const ObjectRef& TextEdit) noexcept {
   Value result = Value::literal("");
+  // Without a control the table stays as it was.
   detail::step([&] {
-    if (!TextEdit) return;
-    Array table = Array::matrix(1, 2);
-    table.at(0, 0) = Value(TextEdit);
-    table.at(0, 1) = Value::literal("CG16_RAGSOANAG");
-    ColonneDiDecodifica_ = Value(std::move(table));
+    if (TextEdit) ColonneDiDecodifica_ = detail::binding_row(TextEdit, "CG16_RAGSOANAG");
   });
   Value data = DataValidità;
   detail::step([&] {
     if (data.is_missing()) data = Value(host::today());
   });
   detail::step([&] {
-    SqlText sql(400);
+    SqlText sql(288);  // longest measured: 249 bytes
     sql << " SELECT  CG16_RAGSOANAG"
         << " FROM    VCG16_ANAGRALLADATA WITH(NOLOCK)"
         << " WHERE   CG44_DITTA_CG18 = ";

@@ -13,7 +13,7 @@ void CLSCG_DECODE::AziendaIntercompany(const ObjectRef& TextEdit, const Value& C
   detail::step([&] {
     // With a reference date, only the company configuration valid at that date counts.
     const bool dated = is_given(DataStrutturaIntercompany);
-    SqlText sql(dated ? 448 : 96);
+    SqlText sql(dated ? 448 : 96);  // longest measured: 397 and 80 bytes
     sql << " SELECT CGC0_DESCR"
            " FROM CGC0_STRUTINFRAGRUPPO WITH(NOLOCK)";
     if (dated)
@@ -39,7 +39,7 @@ void CLSCG_DECODE::DatabaseIntercompany(const ObjectRef& TextEdit, const ObjectR
     ColonneDiDecodifica_ = detail::binding_table(rows);
   });
   detail::step([&] {
-    SqlText sql(128);
+    SqlText sql(128);  // longest measured: 109 bytes
     sql << " SELECT CGB1_DATABASE, CGB1_FLGAGGIORNAMENTO"
            " FROM CGB1_DATABASEINFRAGRUPPO WITH(NOLOCK)"
            " WHERE CGB1_CODICE = ";

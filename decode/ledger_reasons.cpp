@@ -14,7 +14,7 @@ void CLSCG_DECODE::CausaliContabili(const ObjectRef& TextEdit, const Value& Codi
   std::string language;
   detail::step([&] { language = host::language_or_default(ActiveInterface, "ITA "); });
   detail::step([&] {
-    SqlText sql(384);
+    SqlText sql(352);  // longest measured: 287 bytes
     sql << " SELECT          CG0L_DESCRIZIONE AS CG33_DESCR"
            " FROM            CG33_TABCAU WITH(NOLOCK)"
            " LEFT OUTER JOIN CG0L_DESLINGUA WITH(NOLOCK)"

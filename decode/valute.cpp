@@ -19,7 +19,7 @@ void CLSCG_DECODE::Valute(const Value& CodiceValuta, const ObjectRef& TextEditSi
     ColonneDiDecodifica_ = detail::binding_table(std::span<const detail::Binding>(rows, n));
   });
   detail::step([&] {
-    SqlText sql(96);
+    SqlText sql(128);  // longest measured: 90 bytes
     sql << "SELECT CG08_SIGLA, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) WHERE CG08_CODICE = '"
         << quoted(detail::CodiceLarghezzaFissa(CodiceValuta, 4)) << "'";
     StringaSQL_ = sql.value();

@@ -99,7 +99,7 @@ int16_t CLSCG_LOOKUP::ContrattiMovimenti3000Euro(bool RaggruppaContratti) noexce
   std::string select, conditions;
   bool refused = false;
   auto condition = [&](std::string_view head, const Value& v) {
-    SqlText w(64);
+    SqlText w(64);  // one condition line: 30 bytes of text and a code
     w << head << v << LEMA_CR;
     conditions += w.str();
   };
@@ -136,13 +136,13 @@ int16_t CLSCG_LOOKUP::ContrattiMovimenti3000Euro(bool RaggruppaContratti) noexce
     if (*numreg_open) {
       select += "CG3C_NUMREG_CO99, ";
     } else {
-      SqlText w(64);
+      SqlText w(64);  // one condition line: 30 bytes of text and a code
       w << "   AND  CG3C_NUMREG_CO99 = '" << quoted(NumRegistrazione) << "'" << LEMA_CR;
       conditions += w.str();
     }
   });
   if (contratto_given) {
-    SqlText w(64);
+    SqlText w(64);  // one condition line: 30 bytes of text and a code
     w << "   AND  CG3C_INDTIPOCONTR = ";
     w.number(static_cast<int32_t>(Elenchi_IndGestioneElenchiMov3000));
     w << LEMA_CR;
@@ -155,7 +155,9 @@ int16_t CLSCG_LOOKUP::ContrattiMovimenti3000Euro(bool RaggruppaContratti) noexce
 
   detail::step([&] {
     detail::fail_if_refused(refused);
-    SqlText sql(2048);
+    // The select list stands three times (selected, grouped, ordered); the rest of the text
+    // takes 660 bytes at most.
+    SqlText sql(3 * select.size() + conditions.size() + 768);
     open_statement(sql, select, " FROM   CG3C_CONTRATTIMOV3000 WITH(NOLOCK)");
     if (select.find("CG3C_DITTA_CG18") != std::string::npos) {
       sql << " LEFT OUTER JOIN CG18_ANADITTABASE AS CG18" << LEMA_CR
@@ -216,7 +218,7 @@ int16_t CLSCG_LOOKUP::ContrattiCorrispettivi3000Euro(bool RaggruppaContratti) no
     if (*azienda_open) {
       select += "CG3D_DITTA_CG18, CG16.CG16_RAGSOANAG, ";
     } else {
-      SqlText w(64);
+      SqlText w(64);  // one condition line: 30 bytes of text and a code
       w << "   AND  CG3D_DITTA_CG18 = " << CodAzienda << LEMA_CR;
       conditions += w.str();
     }
@@ -226,7 +228,7 @@ int16_t CLSCG_LOOKUP::ContrattiCorrispettivi3000Euro(bool RaggruppaContratti) no
     if (*codfiscale_open) {
       select += "CG3D_CODFISCALE, ";
     } else {
-      SqlText w(64);
+      SqlText w(64);  // one condition line: 30 bytes of text and a code
       w << "   AND  CG3D_CODFISCALE = '" << quoted(CodFiscale) << "'" << LEMA_CR;
       conditions += w.str();
     }
@@ -236,7 +238,7 @@ int16_t CLSCG_LOOKUP::ContrattiCorrispettivi3000Euro(bool RaggruppaContratti) no
     if (*anagrafica_open) {
       select += "CG3D_CODICE_CG16, CG16_ANAG.CG16_RAGSOANAG AS DESCRANAG, ";
     } else {
-      SqlText w(64);
+      SqlText w(64);  // one condition line: 30 bytes of text and a code
       w << "   AND  CG3D_CODICE_CG16 = " << CodAnagrafica << LEMA_CR;
       conditions += w.str();
     }
@@ -246,7 +248,8 @@ int16_t CLSCG_LOOKUP::ContrattiCorrispettivi3000Euro(bool RaggruppaContratti) no
 
   detail::step([&] {
     detail::fail_if_refused(refused);
-    SqlText sql(1024);
+    // As above; the rest of the text takes 413 bytes at most.
+    SqlText sql(3 * select.size() + conditions.size() + 512);
     open_statement(sql, select, " FROM   CG3D_DATIANAGMOV3000 WITH(NOLOCK)");
     if (select.find("CG3D_DITTA_CG18") != std::string::npos) {
       sql << " LEFT OUTER JOIN CG18_ANADITTABASE AS CG18" << LEMA_CR

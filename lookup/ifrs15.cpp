@@ -56,7 +56,7 @@ void build_ifrs15(const Ifrs15Lookup& t, int16_t tipo, const Value& ordine, Outp
   // followed by CRLF.
   out.statement = Value::literal("");
   detail::step([&] {
-    SqlText sql(384);
+    SqlText sql(288);  // longest measured: 253 bytes
     sql << " SELECT" LEMA_CRLF << t.code_column << kCRLF << t.description_column << kCRLF
         << " FROM" LEMA_CRLF << t.table << kCRLF;
     if (!t.join.empty()) {

@@ -13,7 +13,7 @@ void CLSCG_LOOKUP::AziendeIntercompany() noexcept {
   static const detail::HeadingTable kColumns{"Codice intercompany", "Descrizione intercompany"};
   detail::step([&] { ColonneLookup_ = kColumns.value(); });
   detail::step([&] {
-    SqlText sql(512);
+    SqlText sql(288);  // longest measured: 250 bytes
     sql << " SELECT CGC0_CODICE AS CODICE,"
         << "        CGC0_DESCR AS DESCR"
         << " FROM CGC0_STRUTINFRAGRUPPO WITH(NOLOCK)";

@@ -200,15 +200,18 @@ void language_join(SqlText& sql, std::string_view lingua) {
          "             AND CG0L_IDPROV = CG33_IDPROV";
 }
 
-// The VAT lists up to and including the language join.
-void solo_iva_head(SqlText& sql, const ObjectRef& host, std::string_view lingua) {
+// The VAT lists up to and including the language join (121 bytes and the language code),
+// with room for the conditions and the ordering that follow (under 100 bytes).
+SqlText solo_iva_head(const ObjectRef& host, std::string_view lingua) {
   static const detail::TranslatedRun kHead([](SqlText& s, auto& tr) {
     select_list(s, tr, kSelectSoloIVA);
     line_decode(s, tr, "CG33_INDTIPOMOV", kTipoMovimento);
     s << LEMA_CR " FROM CG33_TABCAU WITH (NOLOCK)";
   });
+  SqlText sql(kHead.untranslated().size() + 256);
   kHead.append(sql.str(), host);
   language_join(sql, lingua);
+  return sql;
 }
 
 const detail::HeadingTable& columns_solo_iva() {
@@ -279,7 +282,8 @@ void CLSCG_LOOKUP::CausaliContabili() noexcept {
                    " LEFT OUTER JOIN CG0L_DESLINGUA AS CG0L_05 WITH(NOLOCK)"
                    "              ON CG0L_05.CG0L_CODLINGUA_MG52 = '";
     });
-    SqlText sql(6144);
+    // After the runs: 460 bytes of text at most, and the codes.
+    SqlText sql(kSelect.untranslated().size() + kDecodesAndJoins.untranslated().size() + 512);
     kSelect.append(sql.str(), ActiveInterface);
     sql << " (SELECT CGD1_DESCR FROM FNCGD1_TIPOCAUSALE(CGD1_TIPOLOGIA, ";
     sql.or_default(ditta, "0") << ")) AS CGD1_DESCR ";
@@ -317,8 +321,7 @@ void CLSCG_LOOKUP::CausaliContabiliSoloIVA() noexcept {
   const std::string lingua = host::language_or_default(ActiveInterface, "ITA ");
   detail::step([&] { ColonneLookup_ = columns_solo_iva().value(); });
   detail::step([&] {
-    SqlText sql(4096);
-    solo_iva_head(sql, ActiveInterface, lingua);
+    SqlText sql = solo_iva_head(ActiveInterface, lingua);
     sql << LEMA_CR " WHERE CG33_INDTIPOREG <> 0" LEMA_CR " ORDER BY CG33_CODICE";
     StringaSQL_ = sql.value();
   });
@@ -330,8 +333,7 @@ void CLSCG_LOOKUP::CausaliContabiliIVAAperturaPartiteAcconti() noexcept {
   const std::string lingua = host::language_or_default(ActiveInterface, "ITA ");
   detail::step([&] { ColonneLookup_ = columns_solo_iva().value(); });
   detail::step([&] {
-    SqlText sql(4096);
-    solo_iva_head(sql, ActiveInterface, lingua);
+    SqlText sql = solo_iva_head(ActiveInterface, lingua);
     sql << LEMA_CR
         " WHERE CG33_INDTIPOREG <> 0"
         " OR CG33_FLGACCONTO = 1 OR CG33_INDGESTEC = 1";
@@ -378,7 +380,8 @@ void CLSCG_LOOKUP::CausaliContabiliPerClassificazione() noexcept {
           "     LEFT OUTER JOIN CGD1_TIPOCAUSALE WITH (NOLOCK)"
           "         ON CGD1_ID = CG33_ID_CGD1";
     });
-    SqlText sql(4096);
+    // After the run: the language join (121 bytes), the condition and the ordering.
+    SqlText sql(kHead.untranslated().size() + 256);
     kHead.append(sql.str(), ActiveInterface);
     language_join(sql, lingua);
     sql << LEMA_CR;

@@ -47,7 +47,7 @@ void CLSCG_LOOKUP::LettereIntento() noexcept {
     for (size_t k = 0; k < tipo.size(); ++k) Traduci(tipo[k], kTipiDichiarazione[k]);
   });
   detail::step([&] {
-    SqlText sql(1024);
+    SqlText sql(832);  // longest measured: 722 bytes
     sql << " SELECT MG28_ID, MG28_ANNO,"
         << "        CASE MG28_INDTIPODICH"
         << "            WHEN 0 THEN '" << tipo[0] << "'"

@@ -17,7 +17,7 @@ void CLSCG_LOOKUP::RiclassificazionePdC(const Value& CampoOrdinamento) noexcept 
   const Value& order = ordering(CampoOrdinamento, kOrder);
   detail::step([&] { ColonneLookup_ = kColumns.value(); });
   detail::step([&] {
-    SqlText sql(96);
+    SqlText sql(96);  // longest measured: 85 bytes
     sql << "SELECT CG21_CODICE, CG21_DESCR FROM CG21_DESBILCEE WITH (NOLOCK) ORDER BY "
         << order_list(order);
     StringaSQL_ = sql.value();
@@ -33,7 +33,7 @@ void CLSCG_LOOKUP::RiclassificazioneBilancioCEE(const Value& CodiceBilancioCEE,
   const Value& order = ordering(CampoOrdinamento, kOrder);
   detail::step([&] { ColonneLookup_ = kColumns.value(); });
   detail::step([&] {
-    SqlText sql(128);
+    SqlText sql(128);  // longest measured: 113 bytes
     sql << "SELECT CG23_CODICE, CG23_DESCR "
            "FROM CG23_RICLBILCEE WITH (NOLOCK) WHERE CG23_CODICE_CG21 = "
         << CodiceBilancioCEE << " ORDER BY " << order_list(order);
@@ -80,7 +80,7 @@ void CLSCG_LOOKUP::AllegatiPerInventariContabili() noexcept {
   auto w = [&](size_t i) { return std::string_view(words).substr(ends[i], ends[i + 1] - ends[i]); };
   detail::step([&] { ColonneLookup_ = kColumns.value(); });
   detail::step([&] {
-    SqlText sql(1024);
+    SqlText sql(1184);  // longest measured: 1045 bytes
     sql << "SELECT CG0A_CODALLEGATO, CG0A_DESCR,"
         << " (CASE WHEN CG0A_INDTIPO = 0 THEN '" << w(0)       // "Generico"
         << "' ELSE CASE WHEN CG0A_INDTIPO = 1 THEN '" << w(1)  // "Inventario di magazzino"
@@ -114,7 +114,7 @@ void CLSCG_LOOKUP::GruppiPerInventariContabili(const Value& CodAllegato) noexcep
   static const detail::HeadingTable kColumns{"Codice gruppo", "Descrizione"};
   detail::step([&] { ColonneLookup_ = kColumns.value(); });
   detail::step([&] {
-    SqlText sql(128);
+    SqlText sql(160);  // longest measured: 123 bytes
     sql << "SELECT CG0A_CODGRUPPO, CG0A_DESCR FROM CG0A_ALLEGATI WITH (NOLOCK) "
            " WHERE CG0A_CODALLEGATO = '";
     sql << quoted(CodAllegato, "")

@@ -19,7 +19,7 @@ class TranslatedRun {
   // display text is to be translated. It must not depend on anything but its pieces.
   template <class Build>
   explicit TranslatedRun(Build&& build) {
-    SqlText sql(4096);
+    SqlText sql(4096);  // once a process; the longest run, a select list, is under 4 KB
     auto record = [this](std::string& out, std::string_view text) {
       marks_.push_back(Mark{out.size(), std::string(text)});
       out.append(text);

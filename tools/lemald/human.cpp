@@ -99,7 +99,10 @@ int print_lookup(const LookupOptions& o, std::ostream& out, std::ostream& err) {
   }
   out << "StringaSQL:\n";
   Value sql = lema::get_property(*lk, "StringaSQL");
-  std::string text = sql.is_string() ? std::string(sql.as_string()) : shown(sql);
+  // A lookup that reads its rows itself leaves no statement.
+  std::string text = sql.is_string()  ? std::string(sql.as_string())
+                     : sql.is_empty() ? std::string("(none)")
+                                      : shown(sql);
   out << (o.raw ? text : readable(text)) << "\n";
   if (!o.db.empty()) {
     // The lookup's own rows when it read them, otherwise the rows of its statement.
