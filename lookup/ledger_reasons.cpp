@@ -200,15 +200,15 @@ void language_join(SqlText& sql, std::string_view lingua) {
          "             AND CG0L_IDPROV = CG33_IDPROV";
 }
 
-// The VAT lists up to and including the language join (121 bytes and the language code),
-// with room for the conditions and the ordering that follow (under 100 bytes).
+// The VAT lists up to and including the language join (163 bytes and the language code),
+// with room for the conditions and the ordering that follow (115 bytes at most).
 SqlText solo_iva_head(const ObjectRef& host, std::string_view lingua) {
   static const detail::TranslatedRun kHead([](SqlText& s, auto& tr) {
     select_list(s, tr, kSelectSoloIVA);
     line_decode(s, tr, "CG33_INDTIPOMOV", kTipoMovimento);
     s << LEMA_CR " FROM CG33_TABCAU WITH (NOLOCK)";
   });
-  SqlText sql(kHead.untranslated().size() + 256);
+  SqlText sql(kHead.untranslated().size() + 320);
   kHead.append(sql.str(), host);
   language_join(sql, lingua);
   return sql;
@@ -380,8 +380,8 @@ void CLSCG_LOOKUP::CausaliContabiliPerClassificazione() noexcept {
           "     LEFT OUTER JOIN CGD1_TIPOCAUSALE WITH (NOLOCK)"
           "         ON CGD1_ID = CG33_ID_CGD1";
     });
-    // After the run: the language join (121 bytes), the condition and the ordering.
-    SqlText sql(kHead.untranslated().size() + 256);
+    // After the run: the language join (163 bytes), the condition and the ordering.
+    SqlText sql(kHead.untranslated().size() + 320);
     kHead.append(sql.str(), ActiveInterface);
     language_join(sql, lingua);
     sql << LEMA_CR;
