@@ -18,7 +18,7 @@ void EventSource::unadvise(uint32_t cookie) {
 
 void EventSource::raise_event(const Object& source, std::string_view event, std::span<Value> args) {
   auto sinks = sinks_;  // a sink may detach itself while it runs
-  for (auto& [cookie, sink] : sinks) detail::step([&] { sink->on_event(source, event, args); });
+  for (auto& entry : sinks) detail::step([&] { entry.second->on_event(source, event, args); });
 }
 
 }  // namespace lema
