@@ -28,7 +28,9 @@ struct Shape {
     lookup = cls == "CLSCG_LOOKUP";
     decode = cls == "CLSCG_DECODE";
     var = lookup ? "lk" : decode ? "dc" : "cn";
-    header = lookup ? "lookup/clscg_lookup.h" : decode ? "decode/clscg_decode.h" : "connect/clscg_connect.h";
+    header = lookup   ? "lookup/clscg_lookup.h"
+             : decode ? "decode/clscg_decode.h"
+                      : "connect/clscg_connect.h";
     translate = c.host.value("translate", "off");
     host = translate != "off";
     nargs = c.args.size();
@@ -145,12 +147,16 @@ std::string cpp_value(const json& j) {
   if (j.contains("$missing")) return "lema::Value::missing()";
   if (j.contains("$nothing")) return "lema::Value::nothing()";
   if (j.contains("$object")) return "lema::Value(" + cpp_object(&j) + ")";
-  if (j.contains("$int")) return "lema::Value(int16_t{" + std::to_string(plain_value(j).as_integer()) + "})";
-  if (j.contains("$long")) return "lema::Value(int32_t{" + std::to_string(plain_value(j).as_long()) + "})";
+  if (j.contains("$int"))
+    return "lema::Value(int16_t{" + std::to_string(plain_value(j).as_integer()) + "})";
+  if (j.contains("$long"))
+    return "lema::Value(int32_t{" + std::to_string(plain_value(j).as_long()) + "})";
   if (j.contains("$double")) return "lema::Value(" + double_text(plain_value(j).as_double()) + ")";
   if (j.contains("$decimal"))
-    return "lema::Value(*lema::Decimal::parse(" + c_literal(plain_value(j).as_decimal().to_text()) + "))";
-  if (j.contains("$date")) return "lema::Value(*lema::Date::from_civil(" + date_args(civil_of(j)) + "))";
+    return "lema::Value(*lema::Decimal::parse(" + c_literal(plain_value(j).as_decimal().to_text()) +
+           "))";
+  if (j.contains("$date"))
+    return "lema::Value(*lema::Date::from_civil(" + date_args(civil_of(j)) + "))";
   return "lema::Value()";
 }
 
@@ -226,7 +232,8 @@ std::string cpp_form(const Shape& s) {
       << "class Host final : public lema::host::HostFramework {\n public:\n"
       << "  lema::Value LanguageCode() override { return "
       << cpp_value(c.host.value("language", json("ITA"))) << "; }\n"
-      << "  lema::Value CompanyCode() override { return " << cpp_value(c.host.value("company", json(1)))
+      << "  lema::Value CompanyCode() override { return "
+      << cpp_value(c.host.value("company", json(1)))
       << "; }\n  void Translate(std::string_view text, std::string& out) override {\n"
       << (numbered ? "    out.append(text).append(\"#\").append(std::to_string(++calls_));\n"
                    : "    out.append(text);\n")
@@ -265,8 +272,8 @@ std::string cpp_form(const Shape& s) {
     if (!is_missing(s.arg(i))) last = i + 1;
   for (size_t i = 0; i < last; ++i) args.push_back(cpp_arg(c.method.params[i], s.arg(i), pre));
   for (const std::string& line : pre) o << "    " << line << "\n";
-  o << "    " << (c.method.type == TypeTag::Void ? "" : "auto result = ") << v << "->" << c.method.name
-    << "(";
+  o << "    " << (c.method.type == TypeTag::Void ? "" : "auto result = ") << v << "->"
+    << c.method.name << "(";
   for (size_t i = 0; i < args.size(); ++i) o << (i ? ", " : "") << args[i];
   o << ");\n";
   if (s.lookup)
@@ -277,7 +284,8 @@ std::string cpp_form(const Shape& s) {
       << "      for (int32_t c = 0; c <= headings.as_array().ubound(0); ++c)\n"
       << "        std::cout << \"Heading: \" << lema::to_text(headings.as_array().at(c, 0)) << \"\\n\";\n";
   if (s.lookup || s.decode)
-    o << "    std::cout << \"StringaSQL: \" << lema::to_text(" << v << "->StringaSQL()) << \"\\n\";\n";
+    o << "    std::cout << \"StringaSQL: \" << lema::to_text(" << v
+      << "->StringaSQL()) << \"\\n\";\n";
   if (s.decode)
     o << "    const lema::Value& binding = dc->ColonneDiDecodifica();\n"
       << "    if (binding.is_array() && binding.as_array().rank() == 2)\n"
@@ -328,9 +336,10 @@ void c_value(std::ostringstream& o, const std::string& target, const json& j) {
     case lema::Kind::Date: {
       const lema::Date::Civil d = v.as_date().civil();
       kind("LEMA_DATE");
-      return field("date", "(lema_date){" + std::to_string(d.year) + ", " + std::to_string(d.month) +
-                               ", " + std::to_string(d.day) + ", " + std::to_string(d.hour) + ", " +
-                               std::to_string(d.minute) + ", " + std::to_string(d.second) + "}");
+      return field("date", "(lema_date){" + std::to_string(d.year) + ", " +
+                               std::to_string(d.month) + ", " + std::to_string(d.day) + ", " +
+                               std::to_string(d.hour) + ", " + std::to_string(d.minute) + ", " +
+                               std::to_string(d.second) + "}");
     }
     default:
       return kind("LEMA_EMPTY");
@@ -357,7 +366,8 @@ std::string c_form(const Shape& s) {
       << "      print_text(label, &v.u.array->items[r * v.u.array->bounds[1].count + col]);\n  }\n"
       << "  lema_value_clear(&v);\n}\n\n";
   o << "int main(void) {\n  setenv(\"LEMA_VALUE_GUARD\", \"1\", 1); /* as the explorer runs */\n"
-    << "  lema_object* obj = NULL;\n  check(lema_create(" << c_literal(c.info.prog_id()) << ", &obj), \"create\");\n";
+    << "  lema_object* obj = NULL;\n  check(lema_create(" << c_literal(c.info.prog_id())
+    << ", &obj), \"create\");\n";
   if (s.host)
     o << "  /* The host object of the explorer (language, company, translation) is left out here: a\n"
       << "     host registers its own class with lema_register_class and sets ActiveInterface. */\n";
@@ -366,7 +376,8 @@ std::string c_form(const Shape& s) {
     std::ostringstream body;
     c_value(body, "v", value);
     std::string b = body.str();
-    for (size_t p = 0; (p = b.find("\n  ", p)) != std::string::npos; p += 5) b.replace(p, 3, "\n    ");
+    for (size_t p = 0; (p = b.find("\n  ", p)) != std::string::npos; p += 5)
+      b.replace(p, 3, "\n    ");
     o << "  " << b << "    check(lema_" << (is_object_ref(value) ? "set" : "let") << "(obj, "
       << c_literal(name) << ", &v), " << c_literal(name) << ");\n  }\n";
   }
@@ -390,7 +401,8 @@ std::string c_form(const Shape& s) {
       << "  if (result.kind == LEMA_INTEGER) printf(\"Result: %d\\n\", result.u.integer);\n"
       << "  if (result.kind == LEMA_LONG) printf(\"Result: %d\\n\", (int)result.u.lng);\n"
       << "  if (result.kind == LEMA_STRING || result.kind == LEMA_EMPTY) print_text(\"Result\", &result);\n";
-  if (s.nargs) o << "  for (size_t i = 0; i < " << s.nargs << "; ++i) lema_value_clear(&args[i]);\n";
+  if (s.nargs)
+    o << "  for (size_t i = 0; i < " << s.nargs << "; ++i) lema_value_clear(&args[i]);\n";
   o << "  lema_value_clear(&result);\n  lema_release(obj);\n  return 0;\n}\n";
   return o.str();
 }
@@ -461,7 +473,8 @@ std::string python_form(const Shape& s) {
     << "    lib.lema_value_clear(C.byref(v))\n\n\n"
     << "obj = C.c_void_p()\ncheck(lib.lema_create(" << json(std::string(c.info.prog_id())).dump()
     << ".encode(), C.byref(obj)), \"create\")\n";
-  if (s.host) o << "# The explorer's host object (language, company, translation) is left out here.\n";
+  if (s.host)
+    o << "# The explorer's host object (language, company, translation) is left out here.\n";
   for (const auto& [name, value] : c.settings.items())
     o << "check(lib.lema_" << (is_object_ref(value) ? "set" : "let") << "(obj, b\"" << name
       << "\", C.byref(" << py_value(value) << ")), \"" << name << "\")\n";
@@ -500,18 +513,26 @@ std::string lemald_form(const Shape& s) {
   if (s.db) steps.push_back(step{{"op", "connection"}, {"as", "db"}, {"url", c.db_url}});
   steps.push_back(step{{"op", "new"}, {"class", std::string(c.info.prog_id())}, {"as", s.var}});
   if (s.host)
-    steps.push_back(step{{"op", "set"}, {"obj", s.var}, {"prop", "ActiveInterface"}, {"value", {{"$object", "host"}}}});
+    steps.push_back(step{{"op", "set"},
+                         {"obj", s.var},
+                         {"prop", "ActiveInterface"},
+                         {"value", {{"$object", "host"}}}});
   for (const auto& [name, value] : c.settings.items())
-    steps.push_back(step{{"op", is_object_ref(value) ? "set" : "let"}, {"obj", s.var}, {"prop", name}, {"value", same(value)}});
+    steps.push_back(step{{"op", is_object_ref(value) ? "set" : "let"},
+                         {"obj", s.var},
+                         {"prop", name},
+                         {"value", same(value)}});
   step args = step::array();
   for (size_t i = 0; i < s.nargs; ++i) args.push_back(same(c.args[i]));
-  steps.push_back(step{{"op", "call"}, {"obj", s.var}, {"method", std::string(c.method.name)}, {"args", args}});
+  steps.push_back(
+      step{{"op", "call"}, {"obj", s.var}, {"method", std::string(c.method.name)}, {"args", args}});
   std::vector<const char*> outputs;
   if (s.lookup) outputs = {"Caption", "IDLookup", "ColonneLookup", "StringaSQL"};
   if (s.decode) outputs = {"StringaSQL", "ColonneDiDecodifica"};
   for (const char* p : outputs) steps.push_back(step{{"op", "get"}, {"obj", s.var}, {"prop", p}});
   std::string out = "LEMA_VALUE_GUARD=1 lemald run - <<'JSON'\n{\"steps\": [\n";
-  for (size_t i = 0; i < steps.size(); ++i) out += "  " + steps[i].dump() + (i + 1 < steps.size() ? ",\n" : "\n");
+  for (size_t i = 0; i < steps.size(); ++i)
+    out += "  " + steps[i].dump() + (i + 1 < steps.size() ? ",\n" : "\n");
   return out + "]}\nJSON\n";
 }
 
@@ -519,7 +540,10 @@ std::string lemald_form(const Shape& s) {
 
 json code_snippets(const CallShape& call) {
   const Shape s(call);
-  return json{{"lemald", lemald_form(s)}, {"cpp", cpp_form(s)}, {"c", c_form(s)}, {"python", python_form(s)}};
+  return json{{"lemald", lemald_form(s)},
+              {"cpp", cpp_form(s)},
+              {"c", c_form(s)},
+              {"python", python_form(s)}};
 }
 
 }  // namespace lemald

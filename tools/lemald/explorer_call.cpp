@@ -1,5 +1,6 @@
 #include "tools/lemald/explorer_call.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -7,6 +8,8 @@
 #include "automation/class_info.h"
 #include "automation/registry.h"
 #include "common/error.h"
+#include "common/text.h"
+#include "host/ado/recordset.h"
 #include "host/stand_ins.h"
 #include "tools/lemald/code_snippets.h"
 #include "tools/lemald/connection_step.h"
@@ -60,7 +63,8 @@ json param_json(const lema::ParamInfo& p) {
 
 // Arrays are left out: the explorer's forms and code have no way to write them.
 void refuse_arrays(const json& v) {
-  if (v.is_object() && v.contains("$array")) throw RequestError(400, "arrays cannot be passed here");
+  if (v.is_object() && v.contains("$array"))
+    throw RequestError(400, "arrays cannot be passed here");
 }
 
 // The column headings of a column descriptor table; a column without a heading is hidden.
@@ -94,6 +98,26 @@ std::string prog_id_of(const json& request) {
 
 }  // namespace
 
+json rows_json(const lema::ado::Recordset& rs, int64_t page) {
+  json fields = json::array(), rows = json::array();
+  for (int32_t c = 0; c < rs.field_count(); ++c) fields.push_back(rs.field(c).name);
+  const int64_t total = std::min(rs.row_count(), kMaxRows);
+  for (int64_t r = page * kPageRows; r < std::min(total, (page + 1) * kPageRows); ++r) {
+    json row = json::array();
+    for (int32_t c = 0; c < rs.field_count(); ++c) {
+      const Value& v = rs.cell(r, c);
+      row.push_back(v.is_null() ? json(nullptr) : json(lema::to_text(v)));
+    }
+    rows.push_back(std::move(row));
+  }
+  return json{{"fields", std::move(fields)},
+              {"rows", std::move(rows)},
+              {"total", total},
+              {"truncated", rs.row_count() > kMaxRows},
+              {"page", page},
+              {"pageRows", kPageRows}};
+}
+
 std::mutex& library_mutex() {
   static std::mutex m;
   return m;
@@ -111,9 +135,10 @@ json describe_methods() {
       for (const lema::ParamInfo& p : m->params) params.push_back(param_json(p));
       for (std::string_view s : setting_names(gm.reads)) {
         const lema::Member* p = info.find(s);
-        settings.push_back(json{{"name", std::string(s)},
-                                {"type", std::string(lema::type_name(p ? p->type : lema::TypeTag::Variant))},
-                                {"access", p ? p->kind_letters() : ""}});
+        settings.push_back(
+            json{{"name", std::string(s)},
+                 {"type", std::string(lema::type_name(p ? p->type : lema::TypeTag::Variant))},
+                 {"access", p ? p->kind_letters() : ""}});
       }
       methods.push_back(json{{"name", std::string(gm.name)},
                              {"returns", std::string(lema::type_name(m->type))},
@@ -141,39 +166,37 @@ json make_call(const json& request, const std::string& db_url) {
   if (!grouped(prog_id, method) || !member)
     throw RequestError(404, prog_id + " has no method " + (method.empty() ? "(none)" : method));
   const json empty_list = json::array(), empty_object = json::object();
-  const json& args_j = request.value("args", empty_list).is_array() ? request.at("args") : empty_list;
+  const json& args_j = request.contains("args") ? request.at("args") : empty_list;
   const json& settings_j = request.contains("settings") ? request.at("settings") : empty_object;
   const json& host_j = request.contains("host") ? request.at("host") : empty_object;
   if (!settings_j.is_object() || !host_j.is_object())
     throw RequestError(400, "\"settings\" and \"host\" must be objects");
-  if (request.contains("args") && !request.at("args").is_array())
-    throw RequestError(400, "\"args\" must be a list");
+  if (!args_j.is_array()) throw RequestError(400, "\"args\" must be a list");
 
   auto log = std::make_shared<lema::host::TextLog>();
   auto board = std::make_shared<lema::host::StandInBoard>(log);
   auto scoped = board->install();
   ObjectRef connection, host;
   std::map<std::string, ObjectRef> controls;
-  ObjectNames names{
-      [&](const std::string& n) -> ObjectRef {
-        if (n != "db") {
-          ObjectRef& c = controls[n];
-          if (!c) c = lema::host::make_control(n);
-          return c;
-        }
-        if (!connection) {
-          if (db_url.empty()) throw RequestError(400, "no database is configured");
-          connection = open_connection(db_url, {});
-        }
-        return connection;
-      },
-      [&](const lema::Object& o) -> std::string {
-        if (connection && connection->identity() == o.identity()) return "db";
-        if (host && host->identity() == o.identity()) return "host";
-        for (const auto& [n, c] : controls)
-          if (c->identity() == o.identity()) return n;
-        return {};
-      }};
+  ObjectNames names{[&](const std::string& n) -> ObjectRef {
+                      if (n != "db") {
+                        ObjectRef& c = controls[n];
+                        if (!c) c = lema::host::make_control(n);
+                        return c;
+                      }
+                      if (!connection) {
+                        if (db_url.empty()) throw RequestError(400, "no database is configured");
+                        connection = open_connection(db_url, {});
+                      }
+                      return connection;
+                    },
+                    [&](const lema::Object& o) -> std::string {
+                      if (connection && connection->identity() == o.identity()) return "db";
+                      if (host && host->identity() == o.identity()) return "host";
+                      for (const auto& [n, c] : controls)
+                        if (c->identity() == o.identity()) return n;
+                      return {};
+                    }};
 
   json out;
   std::vector<std::string> fallbacks;
@@ -198,8 +221,8 @@ json make_call(const json& request, const std::string& db_url) {
     }
     for (const auto& [name, v] : settings_j.items()) {
       const lema::Member* p = info.find(name);
-      if (!p || p->kind != lema::MemberKind::Property || !(p->access & (lema::access::L | lema::access::S)) ||
-          p->name == "ActiveInterface")
+      if (!p || p->kind != lema::MemberKind::Property ||
+          !(p->access & (lema::access::L | lema::access::S)) || p->name == "ActiveInterface")
         throw RequestError(400, name + " is not a setting of " + prog_id);
       refuse_arrays(v);
       Value value = from_json(v, names);
@@ -219,8 +242,14 @@ json make_call(const json& request, const std::string& db_url) {
       out["caption"] = text_or_null(lema::get_property(*obj, "Caption"));
       out["id"] = text_or_null(lema::get_property(*obj, "IDLookup"));
       out["headings"] = headings_of(lema::get_property(*obj, "ColonneLookup"));
+      // The lookup that reads the database itself hands its rows over in a recordset.
+      const Value rs = lema::get_property(*obj, "LookupRecordset");
+      if (rs.is_object())
+        if (auto* typed = dynamic_cast<const lema::ado::Recordset*>(rs.as_object().get()))
+          out.update(rows_json(*typed, 0));
     }
-    if (info.find("StringaSQL")) out["statement"] = text_or_null(lema::get_property(*obj, "StringaSQL"));
+    if (info.find("StringaSQL"))
+      out["statement"] = text_or_null(lema::get_property(*obj, "StringaSQL"));
     if (info.find("ColonneDiDecodifica")) {
       json binding = json::array();
       Value table = lema::get_property(*obj, "ColonneDiDecodifica");
@@ -228,9 +257,10 @@ json make_call(const json& request, const std::string& db_url) {
         const lema::Array& a = table.as_array();
         for (int32_t r = a.lbound(0); r <= a.ubound(0); ++r) {
           const Value& control = a.at(r, a.lbound(1));
-          std::string name = control.is_object() && control.as_object() ? names.name_of(*control.as_object()) : "";
-          binding.push_back(json::array({name.empty() ? json(nullptr) : json(name),
-                                         text_or_null(a.at(r, a.lbound(1) + 1))}));
+          std::string name =
+              control.is_object() && control.as_object() ? names.name_of(*control.as_object()) : "";
+          binding.push_back(json::array(
+              {name.empty() ? json(nullptr) : json(name), text_or_null(a.at(r, a.lbound(1) + 1))}));
         }
       }
       out["binding"] = std::move(binding);

@@ -3,13 +3,26 @@
 // fell back, and the same call as code to copy.
 #pragma once
 
+#include <cstdint>
 #include <mutex>
 #include <stdexcept>
 #include <string>
 
 #include "tools/lemald/json_value.h"
 
+namespace lema::ado {
+class Recordset;
+}
+
 namespace lemald {
+
+// Results are shown a page at a time, up to a bound.
+inline constexpr int64_t kMaxRows = 500;
+inline constexpr int64_t kPageRows = 50;
+
+// A page of a recordset's rows: {"fields": [NAME], "rows": [[TEXT or null]], "total",
+// "truncated", "page", "pageRows"}; "total" counts at most kMaxRows rows.
+json rows_json(const lema::ado::Recordset& rs, int64_t page);
 
 // A request that cannot be made; `status` is the HTTP status that answers it.
 struct RequestError : std::runtime_error {
@@ -30,10 +43,11 @@ json describe_methods();
 // any other {"$object": NAME} a control of the screen called NAME. Settings are let (set for
 // objects) in name order before the call. The answer holds what the class has of
 // {"caption", "id", "headings": [{"text", "hidden"}], "statement", "binding": [[CONTROL,
-// COLUMN]]}, and always "value", "args", "fallbacks" (reasons of the steps that fell back),
-// "log" (the interactions with the host and the sibling stand-ins) and "code".
-// Raises RequestError: 404 for an unknown class or method, 400 for anything the member
-// refuses (a value of the wrong kind, a property that is not a setting).
+// COLUMN]]}, the rows of a lookup that reads them itself (see rows_json), and always "value",
+// "args", "fallbacks" (reasons of the steps that fell back), "log" (the interactions with the host
+// and the sibling stand-ins) and "code". Raises RequestError: 404 for an unknown class or method,
+// 400 for anything the member refuses (a value of the wrong kind, a property that is not a
+// setting).
 json make_call(const json& request, const std::string& db_url);
 
 // Held around every use of the library: it is used from one thread at a time, as its hosts

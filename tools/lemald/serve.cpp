@@ -27,8 +27,6 @@ namespace lemald {
 namespace {
 
 constexpr size_t kMaxBody = 64 * 1024;
-constexpr int64_t kMaxRows = 500;
-constexpr int64_t kPageRows = 50;
 
 void reply(httplib::Response& res, int status, const json& body) {
   res.status = status;
@@ -103,21 +101,11 @@ json run_statement(const json& request, const std::string& db_url) {
     db->Open(lema::Value(db_url));
     rs = db->Execute(sql);
   } catch (const lema::Error& e) {
-    throw RequestError(422, std::string("the database cannot run this statement: ") + e.what());
+    std::string why = e.what();
+    why = why.substr(0, why.find(" while preparing"));  // the statement is on the page already
+    throw RequestError(422, "the database cannot run this statement: " + why);
   }
-  json fields = json::array(), rows = json::array();
-  for (int32_t c = 0; c < rs->field_count(); ++c) fields.push_back(rs->field(c).name);
-  const int64_t total = std::min(rs->row_count(), kMaxRows);
-  for (int64_t r = page * kPageRows; r < std::min(total, (page + 1) * kPageRows); ++r) {
-    json row = json::array();
-    for (int32_t c = 0; c < rs->field_count(); ++c) {
-      const lema::Value& v = rs->cell(r, c);
-      row.push_back(v.is_null() ? json(nullptr) : json(lema::to_text(v)));
-    }
-    rows.push_back(std::move(row));
-  }
-  json out{{"fields", std::move(fields)}, {"rows", std::move(rows)},          {"total", total},
-           {"truncated", rs->row_count() > kMaxRows}, {"page", page}, {"pageRows", kPageRows}};
+  json out = rows_json(*rs, page);
   if (is_sqlite(db_url)) out["ran"] = lema::ado::to_sqlite_dialect(sql);
   return out;
 }
@@ -141,7 +129,8 @@ bool is_single_select(std::string_view sql) {
       break;
     }
   }
-  if (i == std::string_view::npos || s.size() - i < 6 || strncasecmp(s.data() + i, "SELECT", 6) != 0)
+  if (i == std::string_view::npos || s.size() - i < 6 ||
+      strncasecmp(s.data() + i, "SELECT", 6) != 0)
     return false;
   const unsigned char next = i + 6 < s.size() ? static_cast<unsigned char>(s[i + 6]) : ' ';
   return !(std::isalnum(next) || next == '_');
@@ -200,7 +189,8 @@ int serve(const ServeOptions& options, std::ostream& out, std::ostream& err) {
   server.Get("/catalog.md", [&](const httplib::Request&, httplib::Response& res) {
     res.set_content(catalog_md, "text/markdown; charset=utf-8");
   });
-  server.Get("/api/methods", [&](const httplib::Request&, httplib::Response& res) { reply(res, 200, methods); });
+  server.Get("/api/methods",
+             [&](const httplib::Request&, httplib::Response& res) { reply(res, 200, methods); });
   server.Post("/api/call", [&](const httplib::Request& req, httplib::Response& res) {
     answer(req, res, [&](const json& body) { return make_call(body, db_url); });
   });
@@ -217,8 +207,8 @@ int serve(const ServeOptions& options, std::ostream& out, std::ostream& err) {
     err << "lemald: cannot listen on " << options.host << ":" << options.port << "\n";
     return 1;
   }
-  out << "lemald serve: http://" << options.host << ":" << port << "/ (database: "
-      << methods["database"].get<std::string>() << ")" << std::endl;
+  out << "lemald serve: http://" << options.host << ":" << port
+      << "/ (database: " << methods["database"].get<std::string>() << ")" << std::endl;
 
   std::atomic<bool> done{false};
   std::thread stopper([&] {

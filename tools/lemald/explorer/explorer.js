@@ -209,13 +209,14 @@ function showOutputs() {
   $("result").hidden = !("value" in o) || (o.value && o.value.$empty);
   $("result").textContent = "Result: " + JSON.stringify(o.value);
   $("statement").replaceChildren(typeof o.statement === "string" ? highlight(o.statement) : "(no statement)");
-  $("run").disabled = !(typeof o.statement === "string" && o.statement);
+  $("run").disabled = !(typeof o.statement === "string" && o.statement) && !o.rows;
   $("fallbacks").replaceChildren(...(o.fallbacks.length ? o.fallbacks.map((f) => element("li", {textContent: f}))
                                                        : [element("li", {className: "none", textContent: "none"})]));
   $("log").replaceChildren(...o.log.map((l) => element("li", {textContent: l})));
   showCode();
   setMessage("");
   pageButtons(null);
+  if (!o.statement && o.rows) showRows(o, " read by the lookup itself");
 }
 
 function showCode() {
@@ -235,25 +236,32 @@ function pageButtons(answer) {
   $("next").disabled = !answer || answer.page + 1 >= pages;
 }
 
+// Shows a page of rows (an answer of /api/run, or the rows a lookup read itself).
+function showRows(a, note) {
+  const rows = a.rows.map((r) => element("tr", {}, ...r.map((c) =>
+    element("td", {className: c === null ? "null" : "", textContent: c === null ? "NULL" : c}))));
+  if (!outputs.headings) {  // a decode: its controls show the first row's columns
+    for (const tr of $("binding").tBodies[0].rows) {
+      const i = a.fields.findIndex((f) => f.toUpperCase() === tr.cells[1].textContent.toUpperCase());
+      tr.cells[2].textContent = a.rows.length && i >= 0 ? (a.rows[0][i] ?? "NULL") : "";
+    }
+  } else {
+    const th = $("headings");
+    while (th.children.length > outputs.headings.length) th.lastChild.remove();
+    th.append(...a.fields.slice(outputs.headings.length).map(
+      (f) => element("th", {textContent: f, title: "a column without a heading"})));
+    $("rows").replaceChildren(...rows);
+  }
+  setMessage(`${a.total} row${a.total === 1 ? "" : "s"}` + (a.truncated ? " (the first 500)" : "") + note);
+  pageButtons(a);
+}
+
 async function run(p) {
   page = p;
+  if (!outputs.statement && outputs.rows) return showRows(outputs, " read by the lookup itself");
   setMessage("running\u2026");
   try {
-    const a = await post("api/run", {sql: outputs.statement, page});
-    const rows = a.rows.map((r) => element("tr", {}, ...r.map((c) =>
-      element("td", {className: c === null ? "null" : "", textContent: c === null ? "NULL" : c}))));
-    if (!outputs.headings) {  // a decode: its controls show the first row's columns
-      for (const tr of $("binding").tBodies[0].rows) {
-        const i = a.fields.findIndex((f) => f.toUpperCase() === tr.cells[1].textContent.toUpperCase());
-        tr.cells[2].textContent = a.rows.length && i >= 0 ? (a.rows[0][i] ?? "NULL") : "";
-      }
-    } else {
-      const extra = a.fields.slice(outputs.headings.length);
-      $("headings").append(...extra.map((f) => element("th", {textContent: f, title: "a column without a heading"})));
-      $("rows").replaceChildren(...rows);
-    }
-    setMessage(`${a.total} row${a.total === 1 ? "" : "s"}` + (a.truncated ? " (the first 500)" : ""));
-    pageButtons(a);
+    showRows(await post("api/run", {sql: outputs.statement, page}), "");
   } catch (e) {
     setMessage(e.message, true);
   }
