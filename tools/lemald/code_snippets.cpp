@@ -126,6 +126,16 @@ std::string date_args(const lema::Date::Civil& c) {
   return o.str();
 }
 
+// What the explorer supplied that the programs do not, as comment lines without their marks.
+std::vector<std::string> notes(const Shape& s) {
+  std::vector<std::string> out;
+  for (const std::string& cls : s.call.stand_ins)
+    out.push_back("The explorer answers for " + cls +
+                  " with a stand-in: without one that the host " +
+                  "registers, the method falls back.");
+  return out;
+}
+
 // ---- C++ ---------------------------------------------------------------------------------
 
 std::string cpp_object(const json* j) {
@@ -217,7 +227,9 @@ std::string cpp_arg(const lema::ParamInfo& p, const json* j, std::vector<std::st
 std::string cpp_form(const Shape& s) {
   const CallShape& c = s.call;
   std::ostringstream o;
-  o << "// Build: c++ -std=c++20 call.cpp $(pkg-config --cflags --libs lema)\n#include <iostream>\n";
+  o << "// Build: c++ -std=c++20 call.cpp $(pkg-config --cflags --libs lema)\n";
+  for (const std::string& n : notes(s)) o << "// " << n << "\n";
+  o << "#include <iostream>\n";
   if (s.host) o << "#include <string>\n";
   o << "\n";
   if (!s.controls.empty()) o << "#include \"automation/class_info.h\"\n";
@@ -308,10 +320,10 @@ void c_value(std::ostringstream& o, const std::string& target, const json& j) {
   };
   Value v = plain_value(j);
   if (is_object_ref(j)) {
-    kind("LEMA_OBJECT");
     const std::string n = j.contains("$object") ? j.at("$object").get<std::string>() : "";
-    field("object", n.empty() ? "NULL" : "NULL; /* " + n + ": no object in this snippet */");
-    return;
+    if (n == "db") o << "  /* db: the C interface has no connection class, so no object here */\n";
+    kind("LEMA_OBJECT");
+    return field("object", n.empty() || n == "db" ? "NULL" : identifier(n));
   }
   switch (v.kind()) {
     case lema::Kind::Null:
@@ -349,13 +361,21 @@ void c_value(std::ostringstream& o, const std::string& target, const json& j) {
 std::string c_form(const Shape& s) {
   const CallShape& c = s.call;
   std::ostringstream o;
-  o << "/* Build: cc call.c $(pkg-config --cflags --libs lema) */\n#define _POSIX_C_SOURCE 200809L\n"
-    << "#include <lema/lema.h>\n#include <stdio.h>\n#include <stdlib.h>\n\n"
+  o << "/* Build: cc call.c $(pkg-config --cflags --libs lema) */\n";
+  for (const std::string& n : notes(s)) o << "/* " << n << " */\n";
+  o << "#define _POSIX_C_SOURCE 200809L\n#include <lema/lema.h>\n#include <stdio.h>\n#include <stdlib.h>\n\n"
     << "static void check(int rc, const char* what) {\n  if (rc == LEMA_OK) return;\n"
-    << "  fprintf(stderr, \"%s: %s\\n\", what, lema_last_error());\n  exit(1);\n}\n\n"
-    << "static void print_text(const char* label, const lema_value* v) {\n"
-    << "  int n = v->kind == LEMA_STRING ? (int)v->u.text.length : 0;\n"
-    << "  printf(\"%s: %.*s\\n\", label, n, n ? v->u.text.data : \"\");\n}\n\n";
+    << "  fprintf(stderr, \"%s: %s\\n\", what, lema_last_error());\n  exit(1);\n}\n\n";
+  if (s.lookup || s.decode || c.method.type != TypeTag::Void)
+    o << "static void print_text(const char* label, const lema_value* v) {\n"
+      << "  int n = v->kind == LEMA_STRING ? (int)v->u.text.length : 0;\n"
+      << "  printf(\"%s: %.*s\\n\", label, n, n ? v->u.text.data : \"\");\n}\n\n";
+  if (!s.controls.empty())
+    o << "/* A control of the screen: an object the library only stores and hands on. */\n"
+      << "static int control_invoke(void* cls, void* state, lema_object* self, const char* member, int kind,\n"
+      << "                          lema_value* args, size_t nargs, lema_value* result) {\n"
+      << "  (void)cls, (void)state, (void)self, (void)member, (void)kind, (void)args, (void)nargs, (void)result;\n"
+      << "  return LEMA_E_NOT_SUPPORTED;\n}\n\n";
   if (s.lookup || s.decode)
     o << "/* Prints property `name`, or column `col` of each row when it is a table. */\n"
       << "static void print_property(lema_object* obj, const char* label, const char* name, int col) {\n"
@@ -368,6 +388,12 @@ std::string c_form(const Shape& s) {
   o << "int main(void) {\n  setenv(\"LEMA_VALUE_GUARD\", \"1\", 1); /* as the explorer runs */\n"
     << "  lema_object* obj = NULL;\n  check(lema_create(" << c_literal(c.info.prog_id())
     << ", &obj), \"create\");\n";
+  if (!s.controls.empty())
+    o << "  lema_class_callbacks control = {NULL, control_invoke, NULL, NULL};\n"
+      << "  check(lema_register_class(\"Screen.Control\", &control, NULL), \"register\");\n";
+  for (const std::string& n : s.controls)
+    o << "  lema_object* " << identifier(n) << " = NULL;\n  check(lema_create(\"Screen.Control\", &"
+      << identifier(n) << "), " << c_literal(n) << ");\n";
   if (s.host)
     o << "  /* The host object of the explorer (language, company, translation) is left out here: a\n"
       << "     host registers its own class with lema_register_class and sets ActiveInterface. */\n";
@@ -403,14 +429,20 @@ std::string c_form(const Shape& s) {
       << "  if (result.kind == LEMA_STRING || result.kind == LEMA_EMPTY) print_text(\"Result\", &result);\n";
   if (s.nargs)
     o << "  for (size_t i = 0; i < " << s.nargs << "; ++i) lema_value_clear(&args[i]);\n";
-  o << "  lema_value_clear(&result);\n  lema_release(obj);\n  return 0;\n}\n";
+  o << "  lema_value_clear(&result);\n  lema_release(obj);\n";
+  for (const std::string& n : s.controls) o << "  lema_release(" << identifier(n) << ");\n";
+  o << "  return 0;\n}\n";
   return o.str();
 }
 
 // ---- Python ------------------------------------------------------------------------------
 
 std::string py_value(const json& j) {
-  if (is_object_ref(j)) return "value(OBJECT, \"object\", None)";
+  if (is_object_ref(j)) {
+    const std::string n = j.contains("$object") ? j.at("$object").get<std::string>() : "db";
+    return "value(OBJECT, \"object\", " +
+           (n == "db" ? std::string("None") : "controls[" + json(n).dump() + "].value") + ")";
+  }
   Value v = plain_value(j);
   switch (v.kind()) {
     case lema::Kind::Null:
@@ -441,7 +473,9 @@ std::string py_value(const json& j) {
 std::string python_form(const Shape& s) {
   const CallShape& c = s.call;
   std::ostringstream o;
-  o << "\"\"\"The explorer's call through the C interface, from Python (ctypes).\"\"\"\n"
+  o << "\"\"\"The explorer's call through the C interface, from Python (ctypes).";
+  for (const std::string& n : notes(s)) o << "\n\n" << n;
+  o << "\"\"\"\n"
     << "import ctypes as C\nimport os\n\n"
     << "os.environ.setdefault(\"LEMA_VALUE_GUARD\", \"1\")  # as the explorer runs\n"
     << "lib = C.CDLL(os.environ.get(\"LEMA_LIBRARY\", \"liblema.so.1\"))\n"
@@ -470,8 +504,17 @@ std::string python_form(const Shape& s) {
     << "        print(f\"{label}: {text(v)}\")\n"
     << "    elif v.kind == ARRAY and v.u.array.contents.rank == 2:\n        a = v.u.array.contents\n"
     << "        for r in range(a.bounds[1]):\n            print(f\"{label}: {text(a.items[r * a.bounds[3] + col])}\")\n"
-    << "    lib.lema_value_clear(C.byref(v))\n\n\n"
-    << "obj = C.c_void_p()\ncheck(lib.lema_create(" << json(std::string(c.info.prog_id())).dump()
+    << "    lib.lema_value_clear(C.byref(v))\n\n\n";
+  if (!s.controls.empty())
+    o << "# Controls of the screen: objects of a class of this program, which the library only\n"
+      << "# stores and hands on.\nINVOKE = C.CFUNCTYPE(C.c_int, C.c_void_p, C.c_void_p, C.c_void_p, C.c_char_p, C.c_int,\n"
+      << "                    C.POINTER(Value), C.c_size_t, C.POINTER(Value))\n"
+      << "control_invoke = INVOKE(lambda *args: 438)  # LEMA_E_NOT_SUPPORTED\n"
+      << "callbacks = (C.c_void_p * 4)(None, C.cast(control_invoke, C.c_void_p), None, None)\n"
+      << "check(lib.lema_register_class(b\"Screen.Control\", callbacks, None), \"register\")\ncontrols = {}\n"
+      << "for name in " << json(s.controls).dump() << ":\n    controls[name] = C.c_void_p()\n"
+      << "    check(lib.lema_create(b\"Screen.Control\", C.byref(controls[name])), name)\n";
+  o << "obj = C.c_void_p()\ncheck(lib.lema_create(" << json(std::string(c.info.prog_id())).dump()
     << ".encode(), C.byref(obj)), \"create\")\n";
   if (s.host)
     o << "# The explorer's host object (language, company, translation) is left out here.\n";

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "automation/class_info.h"
 #include "tools/lemald/json_value.h"
@@ -21,6 +22,7 @@ struct CallShape {
   const json& settings;  // {PROPERTY: value}, let in name order
   const json& host;      // {"translate", "language", "company"}
   const std::string& db_url;
+  const std::vector<std::string>& stand_ins;  // sibling classes the explorer answered for
 };
 
 // {"lemald": ..., "cpp": ..., "c": ..., "python": ...}

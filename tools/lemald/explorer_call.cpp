@@ -278,7 +278,14 @@ json make_call(const json& request, const std::string& db_url) {
   }
   out["fallbacks"] = fallbacks;
   out["log"] = log->lines;
-  out["code"] = code_snippets({info, *member, args_j, settings_j, host_j, db_url});
+  std::vector<std::string> stand_ins;  // from the "CLASS#N create" lines
+  for (const std::string& line : log->lines)
+    if (line.size() > 7 && line.compare(line.size() - 7, 7, " create") == 0) {
+      std::string cls = line.substr(0, line.find('#'));
+      if (std::find(stand_ins.begin(), stand_ins.end(), cls) == stand_ins.end())
+        stand_ins.push_back(cls);
+    }
+  out["code"] = code_snippets({info, *member, args_j, settings_j, host_j, db_url, stand_ins});
   return out;
 }
 
