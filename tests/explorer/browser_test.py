@@ -60,8 +60,9 @@ def set_field(d, container, name, kind, text):
 
 
 def shown_statement(d):
-    text = d.find_element(By.ID, "statement").get_attribute("textContent")
-    return text.replace("\u21B5\n", "\r\n").replace("\u240D\n", "\r")
+    """The statement on the page, its line-end marks turned back into line ends."""
+    return d.execute_script("return Array.from(document.getElementById('statement').childNodes)"
+                            ".map((n) => n.dataset && n.dataset.eol || n.textContent).join('')")
 
 
 with Server(LEMALD, signal.SIGINT) as server:
@@ -89,6 +90,7 @@ with Server(LEMALD, signal.SIGINT) as server:
         assert d.find_element(By.ID, "idlookup").text == id_lookup, "IDLookup"
         assert [th.text for th in d.find_elements(By.CSS_SELECTOR, "#headings th")] == headings, "headings"
         assert shown_statement(d) == statement, "statement"
+        assert "\u21B5" in d.find_element(By.ID, "statement").text, "line ends shown"
 
         d.find_element(By.ID, "run").click()
         wait.until(lambda d: d.find_elements(By.CSS_SELECTOR, "#rows tr"))

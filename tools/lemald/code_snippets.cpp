@@ -314,48 +314,35 @@ std::string cpp_form(const Shape& s) {
 
 // Statements that make the lema_value `target` hold `j`.
 void c_value(std::ostringstream& o, const std::string& target, const json& j) {
-  auto kind = [&](const char* k) { o << "  " << target << ".kind = " << k << ";\n"; };
-  auto field = [&](const std::string& f, const std::string& x) {
-    o << "  " << target << ".u." << f << " = " << x << ";\n";
-  };
-  Value v = plain_value(j);
+  std::string kind = "LEMA_EMPTY", field, x;
+  const Value v = plain_value(j);
   if (is_object_ref(j)) {
     const std::string n = j.contains("$object") ? j.at("$object").get<std::string>() : "";
     if (n == "db") o << "  /* db: the C interface has no connection class, so no object here */\n";
-    kind("LEMA_OBJECT");
-    return field("object", n.empty() || n == "db" ? "NULL" : identifier(n));
+    kind = "LEMA_OBJECT", field = "object", x = n.empty() || n == "db" ? "NULL" : identifier(n);
+  } else if (v.is_null()) {
+    kind = "LEMA_NULL";
+  } else if (v.is_missing()) {
+    kind = "LEMA_MISSING";
+  } else if (v.kind() == lema::Kind::Integer) {
+    kind = "LEMA_INTEGER", field = "integer", x = std::to_string(v.as_integer());
+  } else if (v.kind() == lema::Kind::Long) {
+    kind = "LEMA_LONG", field = "lng", x = std::to_string(v.as_long());
+  } else if (v.kind() == lema::Kind::Double) {
+    kind = "LEMA_DOUBLE", field = "dbl", x = double_text(v.as_double());
+  } else if (v.kind() == lema::Kind::Boolean) {
+    kind = "LEMA_BOOLEAN", field = "boolean", x = v.as_boolean() ? "1" : "0";
+  } else if (v.kind() == lema::Kind::Date) {
+    const lema::Date::Civil d = v.as_date().civil();
+    kind = "LEMA_DATE", field = "date";
+    x = "(lema_date){" + date_args(d) + (d.hour || d.minute || d.second ? "" : ", 0, 0, 0") + "}";
+  } else if (v.is_string() || v.kind() == lema::Kind::Decimal) {
+    const std::string t = v.is_string() ? std::string(v.as_string()) : v.as_decimal().to_text();
+    kind = v.is_string() ? "LEMA_STRING" : "LEMA_DECIMAL", field = "text.data", x = c_literal(t);
+    o << "  " << target << ".u.text.length = " << t.size() << ";\n";
   }
-  switch (v.kind()) {
-    case lema::Kind::Null:
-      return kind("LEMA_NULL");
-    case lema::Kind::Missing:
-      return kind("LEMA_MISSING");
-    case lema::Kind::Integer:
-      return kind("LEMA_INTEGER"), field("integer", std::to_string(v.as_integer()));
-    case lema::Kind::Long:
-      return kind("LEMA_LONG"), field("lng", std::to_string(v.as_long()));
-    case lema::Kind::Double:
-      return kind("LEMA_DOUBLE"), field("dbl", double_text(v.as_double()));
-    case lema::Kind::Boolean:
-      return kind("LEMA_BOOLEAN"), field("boolean", v.as_boolean() ? "1" : "0");
-    case lema::Kind::String:
-    case lema::Kind::Decimal: {
-      const std::string t = v.is_string() ? std::string(v.as_string()) : v.as_decimal().to_text();
-      kind(v.is_string() ? "LEMA_STRING" : "LEMA_DECIMAL");
-      field("text.data", c_literal(t));
-      return field("text.length", std::to_string(t.size()));
-    }
-    case lema::Kind::Date: {
-      const lema::Date::Civil d = v.as_date().civil();
-      kind("LEMA_DATE");
-      return field("date", "(lema_date){" + std::to_string(d.year) + ", " +
-                               std::to_string(d.month) + ", " + std::to_string(d.day) + ", " +
-                               std::to_string(d.hour) + ", " + std::to_string(d.minute) + ", " +
-                               std::to_string(d.second) + "}");
-    }
-    default:
-      return kind("LEMA_EMPTY");
-  }
+  o << "  " << target << ".kind = " << kind << ";\n";
+  if (!field.empty()) o << "  " << target << ".u." << field << " = " << x << ";\n";
 }
 
 std::string c_form(const Shape& s) {

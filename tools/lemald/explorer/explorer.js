@@ -171,8 +171,8 @@ function choose(cls, name, saved) {
 
 // ---- the outputs ----------------------------------------------------------------------
 
-// The statement with its line ends shown (CR LF as ↵, a lone CR as ␍) and keywords,
-// texts and numbers marked.
+// The statement with its line ends shown (CR LF as ↵, a lone CR as a CR badge) and keywords,
+// texts and numbers marked. Each line-end mark keeps the line end it stands for in data-eol.
 function highlight(sql) {
   const out = document.createDocumentFragment();
   const re = /('(?:[^']|'')*'?)|(--[^\n]*)|(\r\n|\r)|([A-Za-z_][A-Za-z0-9_]*)|(\d+(?:\.\d+)?)|([\s\S])/g;
@@ -183,7 +183,11 @@ function highlight(sql) {
   while ((m = re.exec(sql))) {
     if (m[1]) mark("str", m[1]);
     else if (m[2]) mark("str", m[2]);
-    else if (m[3]) { mark("eol", m[3] === "\r\n" ? "\u21B5" : "\u240D"); plain += "\n"; }
+    else if (m[3]) {
+      mark(m[3] === "\r\n" ? "eol" : "eol cr", (m[3] === "\r\n" ? "\u21B5" : "CR") + "\n");
+      out.lastChild.dataset.eol = m[3];
+      out.lastChild.title = m[3] === "\r\n" ? "CR LF" : "a lone CR";
+    }
     else if (m[4] && KEYWORDS.has(m[4].toUpperCase())) mark("kw", m[4]);
     else if (m[5]) mark("num", m[5]);
     else plain += m[0];
