@@ -221,7 +221,7 @@ json make_call(const json& request, const std::string& db_url) {
     }
     for (const auto& [name, v] : settings_j.items()) {
       const lema::Member* p = info.find(name);
-      if (!p || p->kind != lema::MemberKind::Property ||
+      if (!p || p->name != name || p->kind != lema::MemberKind::Property ||
           !(p->access & (lema::access::L | lema::access::S)) || p->name == "ActiveInterface")
         throw RequestError(400, name + " is not a setting of " + prog_id);
       refuse_arrays(v);
