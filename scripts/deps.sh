@@ -7,6 +7,7 @@ packages=(
   libsoci-dev libboost-dev libsqlite3-dev unixodbc-dev odbcinst libsqliteodbc
   nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
   python3-sqlglot valgrind clang-format
+  libcpp-httplib-dev chromium chromium-driver python3-selenium
 )
 missing=()
 for p in "${packages[@]}"; do

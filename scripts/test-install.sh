@@ -2,7 +2,8 @@
 # Installs a build into a temporary prefix, then, using only what was installed: builds and
 # runs the example hosts (C against the shared and the static library through
 # find_package(lema), C through pkg-config, C++ through find_package), checks what the shared
-# library exports, compiles every installed header on its own, and runs the installed lemald.
+# library exports, compiles every installed header on its own, runs the installed lemald, and
+# builds and runs the code that the installed explorer gives for a call.
 #
 #   scripts/test-install.sh BUILD_DIR
 set -euo pipefail
@@ -89,6 +90,11 @@ if "$prefix/bin/lemald" run "$src/tests/scripts/example.json" | cmp -s - "$src/t
   echo "ok: installed lemald"
 else
   echo "FAILED: installed lemald"
+  failed=1
+fi
+# The explorer's call as code, built and run against the installed package.
+if ! python3 "$src/tests/explorer/code_forms.py" "$prefix" "$(dirname "$pc")" "$work" "${flags[@]}"; then
+  echo "FAILED: the explorer's code forms"
   failed=1
 fi
 exit $failed

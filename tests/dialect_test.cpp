@@ -103,6 +103,22 @@ TEST(SqliteDialect, ScopeOfTheRewrites) {
   EXPECT_EQ(to_sqlite_dialect("SELECT TOP 10 PERCENT A FROM T"), "SELECT TOP 10 PERCENT A FROM T");
 }
 
+TEST(SqliteDialect, DatabaseFunctionsAndAssignedAliases) {
+  EXPECT_EQ(to_sqlite_dialect("SELECT (SELECT D FROM dbo.FN(T.A, 'x,(y)')) AS D FROM T"),
+            "SELECT (SELECT D FROM (SELECT * FROM FN WHERE FN.P1 = (T.A) AND FN.P2 = ('x,(y)')))"
+            " AS D FROM T");
+  EXPECT_EQ(to_sqlite_dialect("SELECT * FROM T JOIN G() ON 1 OUTER APPLY DBO.F(f(A, B), 2) AS X"),
+            "SELECT * FROM T JOIN (SELECT * FROM G) ON 1 LEFT JOIN F AS X ON F.P1 = (f(A, B))"
+            " AND F.P2 = (2)");
+  EXPECT_EQ(to_sqlite_dialect("SELECT dbo.SF(A) FROM T CROSS APPLY F(A) WHERE B IN (1)"),
+            "SELECT SF(A) FROM T JOIN F ON F.P1 = (A) WHERE B IN (1)");
+  // An empty argument is left for the database to refuse.
+  EXPECT_EQ(to_sqlite_dialect("SELECT A FROM F(,1)"), "SELECT A FROM F(,1)");
+  EXPECT_EQ(
+      to_sqlite_dialect("SELECT TOP 1 M = CASE A WHEN 1 THEN 'x' END, B, (SELECT N = 2) FROM T"),
+      "SELECT   CASE A WHEN 1 THEN 'x' END AS M, B, (SELECT  2 AS N) FROM T LIMIT 1");
+}
+
 TEST(SqlScript, SplitsAtSemicolonsOutsideQuotesAndComments) {
   EXPECT_EQ(
       split_statements(

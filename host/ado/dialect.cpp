@@ -94,12 +94,22 @@ class Rewriter {
 
   std::string run() {
     for (size_t k = 0; k < sig_.size(); ++k) {
-      if (is_word(k, "WITH"))
+      if (is_word(k, "WITH")) {
         nolock_hint(k);
-      else if (is_word(k, "ISNULL") && is_punct(k + 1, '('))
+      } else if (is_word(k, "ISNULL") && is_punct(k + 1, '(')) {
         replace(sig_[k], "IFNULL");
-      else if (is_word(k, "SELECT"))
+      } else if (is_word(k, "SELECT")) {
         top(k);
+        assigned_aliases(k);
+      } else if (is_word(k, "FROM") || is_word(k, "JOIN")) {
+        table_function(k + 1, k + 1, nullptr);
+      } else if ((is_word(k, "OUTER") || is_word(k, "CROSS")) && is_word(k + 1, "APPLY")) {
+        table_function(k, k + 2, is_word(k, "OUTER") ? "LEFT JOIN " : "JOIN ");
+      } else if (is_word(k, "DBO") && is_punct(k + 1, '.') && call_name(k) != kNone &&
+                 !(k > 0 &&
+                   (is_word(k - 1, "FROM") || is_word(k - 1, "JOIN") || is_word(k - 1, "APPLY")))) {
+        remove(sig_[k].begin, sig_[k + 1].end);
+      }
     }
     std::stable_sort(edits_.begin(), edits_.end(),
                      [](const Edit& a, const Edit& b) { return a.at < b.at; });
@@ -194,6 +204,78 @@ class Rewriter {
     if (end == last + 1) return;  // nothing after TOP n
     remove(sig_[top_at].begin, sig_[last].end);
     edits_.push_back({sig_[end - 1].end, 0, " LIMIT " + count});
+  }
+
+  static constexpr size_t kNone = static_cast<size_t>(-1);
+
+  // The function call [dbo.]F( at token `k`: the index of F, or kNone.
+  size_t call_name(size_t k) const {
+    if (is_word(k, "DBO") && is_punct(k + 1, '.')) k += 2;
+    return k < sig_.size() && sig_[k].kind == Tok::Word && is_punct(k + 1, '(') ? k : kNone;
+  }
+
+  // A table-valued function [dbo.]F(a1, ..., an) at token `k`, read from the table or view F
+  // whose columns P1 ... Pn hold the arguments. After FROM or JOIN (`join` null) the call
+  // becomes a filtered derived table; after OUTER/CROSS APPLY (`join` the join that replaces
+  // them, from token `from` on) a join on the argument columns.
+  void table_function(size_t from, size_t k, const char* join) {
+    const size_t name = call_name(k);
+    if (name == kNone) return;
+    const size_t close = closing(name + 1);
+    if (close >= sig_.size()) return;
+    const std::string f(text(sig_[name]));
+    std::string on;
+    int n = 0, depth = 0;
+    for (size_t j = name + 2, start = j; j <= close && close > name + 2; ++j) {
+      if (j < close && is_punct(j, '(')) {
+        ++depth;
+      } else if (j < close && is_punct(j, ')')) {
+        --depth;
+      } else if (j == close || (depth == 0 && is_punct(j, ','))) {
+        if (j == start) return;  // an empty argument: left for the database to refuse
+        if (n++) on += " AND ";
+        on += f + ".P" + std::to_string(n) + " = (";
+        on.append(s_.substr(sig_[start].begin, sig_[j - 1].end - sig_[start].begin)) += ')';
+        start = j + 1;
+      }
+    }
+    if (!join) {
+      edits_.push_back({sig_[k].begin, sig_[close].end - sig_[k].begin,
+                        "(SELECT * FROM " + f + (on.empty() ? "" : " WHERE " + on) + ")"});
+      return;
+    }
+    size_t last = close;
+    std::string alias;
+    if (is_word(close + 1, "AS") && close + 2 < sig_.size()) {
+      last = close + 2;
+      alias = " AS " + std::string(text(sig_[last]));
+    }
+    edits_.push_back({sig_[from].begin, sig_[last].end - sig_[from].begin,
+                      join + f + alias + " ON " + (on.empty() ? "1" : on)});
+  }
+
+  // Select-list items of the SELECT at `select` written alias = expression.
+  void assigned_aliases(size_t select) {
+    size_t k = select + 1;
+    if (is_word(k, "ALL") || is_word(k, "DISTINCT")) ++k;
+    if (is_word(k, "TOP")) k = is_punct(k + 1, '(') ? closing(k + 1) + 1 : k + 2;
+    int depth = 0;
+    for (size_t j = k, item = k; j <= sig_.size(); ++j) {
+      const bool end = j == sig_.size() ||
+                       (depth == 0 && (is_word(j, "FROM") || is_punct(j, ')') || is_punct(j, ';')));
+      if (end || (depth == 0 && is_punct(j, ','))) {
+        if (j > item + 2 && sig_[item].kind == Tok::Word && is_punct(item + 1, '=')) {
+          remove(sig_[item].begin, sig_[item + 1].end);
+          edits_.push_back({sig_[j - 1].end, 0, " AS " + std::string(text(sig_[item]))});
+        }
+        if (end) return;
+        item = j + 1;
+      } else if (is_punct(j, '(')) {
+        ++depth;
+      } else if (is_punct(j, ')')) {
+        --depth;
+      }
+    }
   }
 
   std::string_view s_;

@@ -3,15 +3,19 @@
 //   lemald lookup METHOD [ARG...] [--set PROP=VALUE]... [--language L] [--company C] [--raw]
 //   lemald members CLASS
 //   lemald sql URL [FILE]
+//   lemald serve [--port N] [--host ADDR] [--db URL]
+//   lemald catalog [--format md|html]
 #include <CLI/CLI.hpp>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <sstream>
 
+#include "tools/lemald/catalog.h"
 #include "tools/lemald/connection_step.h"
 #include "tools/lemald/human.h"
 #include "tools/lemald/script.h"
+#include "tools/lemald/serve.h"
 
 namespace {
 // The whole of FILE, or of standard input for "-"; false when FILE cannot be read.
@@ -58,6 +62,19 @@ int main(int argc, char** argv) {
   sql->add_option("url", sql_url, "connection string, e.g. sqlite3://db=demo.db")->required();
   sql->add_option("file", sql_file, "script file, or - for standard input");
 
+  lemald::ServeOptions so;
+  auto* serve =
+      app.add_subcommand("serve", "the lookup explorer: a local web page and its JSON API");
+  serve->add_option("--port", so.port, "port to listen on (0: any free port)");
+  serve->add_option("--host", so.host, "address to listen on");
+  serve->add_option("--db", so.db,
+                    "connection string of the database (default: the demo database)");
+
+  std::string format = "md";
+  auto* catalog =
+      app.add_subcommand("catalog", "a reference of every member, from the member tables");
+  catalog->add_option("--format", format, "md or html");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -69,6 +86,8 @@ int main(int argc, char** argv) {
     if (*run) return read_input(file, text) ? lemald::run_script(text, std::cout, std::cerr) : 2;
     if (*lookup) return lemald::print_lookup(lk, std::cout, std::cerr);
     if (*members) return lemald::print_members(cls, std::cout, std::cerr);
+    if (*serve) return lemald::serve(so, std::cout, std::cerr);
+    if (*catalog) return lemald::print_catalog(format, std::cout, std::cerr);
     if (*sql) {
       if (!read_input(sql_file, text)) return 2;
       lema::ObjectRef connection = lemald::open_connection(sql_url, {});

@@ -1,0 +1,18 @@
+# Writes OUT, a C++ source that holds each file of FILES (separated by |) as a raw string,
+# for assets.h.
+string(REPLACE "|" ";" FILES "${FILES}")
+set(text "// Generated from the files it holds: do not edit.\n#include \"tools/lemald/assets.h\"\n\n")
+string(APPEND text "namespace lemald {\nnamespace {\nstruct Asset {\n  std::string_view name, content;\n};\n")
+string(APPEND text "constexpr Asset kAssets[] = {\n")
+foreach(file IN LISTS FILES)
+  file(READ "${file}" content)
+  string(FIND "${content}" ")lemald_asset\"" clash)
+  if(NOT clash EQUAL -1)
+    message(FATAL_ERROR "${file} holds the raw-string delimiter")
+  endif()
+  get_filename_component(name "${file}" NAME)
+  string(APPEND text "    {\"${name}\", R\"lemald_asset(${content})lemald_asset\"},\n")
+endforeach()
+string(APPEND text "};\n}  // namespace\n\nstd::string_view asset(std::string_view name) {\n")
+string(APPEND text "  for (const Asset& a : kAssets)\n    if (a.name == name) return a.content;\n  return {};\n}\n\n}  // namespace lemald\n")
+file(WRITE "${OUT}" "${text}")
