@@ -21,8 +21,8 @@ std::string diagnostics(SQLSMALLINT type, SQLHANDLE handle) {
   SQLINTEGER native = 0;
   SQLSMALLINT length = 0;
   for (SQLSMALLINT i = 1; i <= 4; ++i) {
-    if (!SQL_SUCCEEDED(SQLGetDiagRec(type, handle, i, state, &native, message,
-                                     sizeof message, &length)))
+    if (!SQL_SUCCEEDED(
+            SQLGetDiagRec(type, handle, i, state, &native, message, sizeof message, &length)))
       break;
     if (!out.empty()) out += "; ";
     out += '[';
@@ -47,9 +47,9 @@ SQLPOINTER integer_attribute(int32_t value) {
 
 // The text of a driver-manager answer written into a buffer of `size` bytes.
 std::string text_of(const SQLCHAR* buffer, SQLSMALLINT length, size_t size) {
-  return std::string(reinterpret_cast<const char*>(buffer),
-                     std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(length, 0)),
-                                      size - 1));
+  return std::string(
+      reinterpret_cast<const char*>(buffer),
+      std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(length, 0)), size - 1));
 }
 
 // The library of a driver registered under `name` (its "Driver=" attribute), or "" when the
@@ -59,15 +59,14 @@ std::string driver_library(SQLHENV env, std::string_view name) {
   SQLCHAR attributes[2048];
   SQLSMALLINT description_length = 0, attributes_length = 0;
   SQLUSMALLINT direction = SQL_FETCH_FIRST;
-  while (SQL_SUCCEEDED(SQLDrivers(env, direction, description, sizeof description,
-                                  &description_length, attributes, sizeof attributes,
-                                  &attributes_length))) {
+  while (
+      SQL_SUCCEEDED(SQLDrivers(env, direction, description, sizeof description, &description_length,
+                               attributes, sizeof attributes, &attributes_length))) {
     direction = SQL_FETCH_NEXT;
     std::string driver = text_of(description, description_length, sizeof description);
     if (driver.size() != name.size() ||
-        !std::equal(driver.begin(), driver.end(), name.begin(), [](char a, char b) {
-          return (a | 0x20) == (b | 0x20);
-        }))
+        !std::equal(driver.begin(), driver.end(), name.begin(),
+                    [](char a, char b) { return (a | 0x20) == (b | 0x20); }))
       continue;
     // NUL-separated KEY=VALUE attributes.
     const std::string list = text_of(attributes, attributes_length, sizeof attributes);
@@ -89,8 +88,8 @@ std::string dsn_driver(SQLHENV env, std::string_view dsn) {
   SQLCHAR description[256];
   SQLSMALLINT name_length = 0, description_length = 0;
   SQLUSMALLINT direction = SQL_FETCH_FIRST;
-  while (SQL_SUCCEEDED(SQLDataSources(env, direction, name, sizeof name, &name_length,
-                                      description, sizeof description, &description_length))) {
+  while (SQL_SUCCEEDED(SQLDataSources(env, direction, name, sizeof name, &name_length, description,
+                                      sizeof description, &description_length))) {
     direction = SQL_FETCH_NEXT;
     if (text_of(name, name_length, sizeof name) == dsn)
       return text_of(description, description_length, sizeof description);
@@ -154,10 +153,9 @@ class OdbcSession final : public Session {
     // A driver that has no login timeout refuses it; the connection goes on without one.
     SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, integer_attribute(target.login_timeout_s), 0);
     const std::string text = connection_text(target);
-    const SQLRETURN rc =
-        SQLDriverConnect(dbc, nullptr, const_cast<SQLCHAR*>(
-                                            reinterpret_cast<const SQLCHAR*>(text.c_str())),
-                         SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    const SQLRETURN rc = SQLDriverConnect(
+        dbc, nullptr, const_cast<SQLCHAR*>(reinterpret_cast<const SQLCHAR*>(text.c_str())), SQL_NTS,
+        nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(rc)) odbc_error("Cannot connect to the database: ", SQL_HANDLE_DBC, dbc);
     h_.connected = true;
     SQLCHAR dbms[64];
