@@ -34,18 +34,21 @@ std::string database(const std::string& type) {
   std::remove(path.c_str());
   auto db = make_object<ado::Connection>();
   db->Open(Value("sqlite3://db=" + path + " create=1"));
-  db->Execute("CREATE TABLE VCG16_ANAGRALLADATA (CG44_DITTA_CG18 INTEGER, CG44_TIPOCF INTEGER, "
-              "CG44_CLIFOR INTEGER, CG16_RAGSOANAG " + type + ", DATAINIZIOVALIDITA " + type +
-              ", DATAFINEVALIDITA " + type + ")");
+  db->Execute(
+      "CREATE TABLE VCG16_ANAGRALLADATA (CG44_DITTA_CG18 INTEGER, CG44_TIPOCF INTEGER, "
+      "CG44_CLIFOR INTEGER, CG16_RAGSOANAG " +
+      type + ", DATAINIZIOVALIDITA " + type + ", DATAFINEVALIDITA " + type + ")");
   db->Execute("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < " +
               std::to_string(kCustomers - 1) +
               ") INSERT INTO VCG16_ANAGRALLADATA SELECT 1, 0, i, 'Cliente numero ' || i, "
               "NULL, '20991231' FROM n");
-  db->Execute("CREATE TABLE CG19_ANADITTAESER (CG19_DITTA_CG18 INTEGER, CG19_ANNO INTEGER, "
-              "CG19_PROGESER INTEGER, CG19_DATAAPE " + type + ", CG19_DATACHIU " + type +
-              ", CG19_FLGESERCOR INTEGER, CG19_FLGESERCHIUSO INTEGER, CG19_FLGGENCESP INTEGER, "
-              "CG19_FLGGENRISC INTEGER, CG19_FLGADECBCLI INTEGER, CG19_FLGADECBATT INTEGER, "
-              "CG19_FLGADECBFOR INTEGER, CG19_FLGADECBPAS INTEGER)");
+  db->Execute(
+      "CREATE TABLE CG19_ANADITTAESER (CG19_DITTA_CG18 INTEGER, CG19_ANNO INTEGER, "
+      "CG19_PROGESER INTEGER, CG19_DATAAPE " +
+      type + ", CG19_DATACHIU " + type +
+      ", CG19_FLGESERCOR INTEGER, CG19_FLGESERCHIUSO INTEGER, CG19_FLGGENCESP INTEGER, "
+      "CG19_FLGGENRISC INTEGER, CG19_FLGADECBCLI INTEGER, CG19_FLGADECBATT INTEGER, "
+      "CG19_FLGADECBFOR INTEGER, CG19_FLGADECBPAS INTEGER)");
   db->Execute("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < " +
               std::to_string(kYears - 1) +
               ") INSERT INTO CG19_ANADITTAESER SELECT 1, 1900 + i, 1, printf('%04d-01-01', "
