@@ -109,7 +109,7 @@ Value dispatch(Object& self, const ClassInfo& info, std::string_view name, Invok
     // Conversion failures carry no member name of their own: add it.
     std::string_view what = e.what();
     if (what.find(name) != std::string_view::npos) throw;
-    throw Error(e.code(), std::string(what) + ": " + std::string(name));
+    throw Error(e.code(), std::string(what) + ": " + std::string(name), e.operation());
   }
 }
 

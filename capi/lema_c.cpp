@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <string>
 #include <vector>
@@ -85,6 +86,26 @@ std::string_view require_name(const char* name, const char* what) {
   if (t_error.code != 0) code = t_error.code;
   std::string text = t_error.text[0] ? std::string(t_error.text) : std::move(fallback);
   raise(static_cast<ErrorCode>(code), text);
+}
+
+// ---- trace of the failures that members skip -----------------------------------------------
+std::mutex g_trace_mutex;
+lema_trace_fn g_trace = nullptr;
+void* g_trace_user = nullptr;
+
+void trace_to_host(std::string_view what) {
+  lema_trace_fn trace;
+  void* user;
+  {
+    std::lock_guard<std::mutex> lock(g_trace_mutex);
+    trace = g_trace;
+    user = g_trace_user;
+  }
+  if (!trace) return;
+  std::string line(what);
+  std::replace_if(
+      line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  trace(line.c_str(), line.size(), user);
 }
 
 // ---- host classes -----------------------------------------------------------------------
@@ -343,6 +364,15 @@ int lema_last_error_code(void) {
 }
 void lema_set_error(int code, const char* text) {
   note_error(code, text ? text : "");
+}
+
+void lema_set_trace(lema_trace_fn trace, void* user) {
+  {
+    std::lock_guard<std::mutex> lock(g_trace_mutex);
+    g_trace = trace;
+    g_trace_user = user;
+  }
+  set_swallow_observer(trace ? trace_to_host : nullptr);
 }
 
 const char* lema_version(void) {

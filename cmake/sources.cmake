@@ -14,18 +14,18 @@ file(GLOB_RECURSE LEMA_SOURCES CONFIGURE_DEPENDS
 file(GLOB LEMA_TESTING_SOURCES CONFIGURE_DEPENDS ${LEMA_ROOT}/testing/*.cpp)
 
 # Debian ships no CMake package for SOCI (its headers also need Boost's); SQLite and unixODBC
-# have pkg-config files.
+# have pkg-config files. SOCI serves the embedded SQLite backend; ODBC sessions use the driver
+# manager's C API directly (login and query timeouts, long text read in pieces).
 find_path(SOCI_INCLUDE_DIR soci/soci.h REQUIRED)
 find_path(LEMA_BOOST_INCLUDE_DIR boost/optional.hpp REQUIRED)
 find_library(SOCI_CORE_LIBRARY soci_core REQUIRED)
 find_library(SOCI_SQLITE3_LIBRARY soci_sqlite3 REQUIRED)
-find_library(SOCI_ODBC_LIBRARY soci_odbc REQUIRED)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(LEMA_SQLITE3 REQUIRED IMPORTED_TARGET sqlite3)
 pkg_check_modules(LEMA_ODBC REQUIRED IMPORTED_TARGET odbc)
 
 set(LEMA_DATA_ACCESS_INCLUDES ${SOCI_INCLUDE_DIR} ${LEMA_BOOST_INCLUDE_DIR})
-set(LEMA_DATA_ACCESS_LIBRARIES ${SOCI_SQLITE3_LIBRARY} ${SOCI_ODBC_LIBRARY} ${SOCI_CORE_LIBRARY}
+set(LEMA_DATA_ACCESS_LIBRARIES ${SOCI_SQLITE3_LIBRARY} ${SOCI_CORE_LIBRARY}
     PkgConfig::LEMA_SQLITE3 PkgConfig::LEMA_ODBC ${CMAKE_DL_LIBS})
 
 # SOCI's libraries do not export the type information that the sanitizer's vptr check needs:

@@ -28,16 +28,24 @@ enum class ErrorCode : int32_t {
 
 class Error : public std::runtime_error {
  public:
-  Error(ErrorCode code, const std::string& message) : std::runtime_error(message), code_(code) {}
+  // `operation` names what failed for a trace ("Connection.Execute"); it must outlive the
+  // error (a literal) and is not part of the message.
+  Error(ErrorCode code, const std::string& message, std::string_view operation = {})
+      : std::runtime_error(message), code_(code), operation_(operation) {}
   ErrorCode code() const noexcept { return code_; }
+  std::string_view operation() const noexcept { return operation_; }
 
  private:
   ErrorCode code_;
+  std::string_view operation_;
 };
 
 [[noreturn]] void raise(ErrorCode code, std::string_view message);
 
-// Hook that sees every failure the step frame swallows (tracing aid; none by default).
+// Hook that sees every failure the step frame swallows, so that a host can learn why a member
+// fell back to its default (tracing aid; none by default). The text is the error's message,
+// after "OPERATION: " when the error names its operation ("Connection.Execute: database is
+// locked"). The hook may be set from any thread; it is called on the thread that failed.
 using SwallowObserver = void (*)(std::string_view what);
 void set_swallow_observer(SwallowObserver observer) noexcept;
 

@@ -1,7 +1,6 @@
-// Sessions over SOCI: the embedded SQLite backend and ODBC, both linked in statically.
+// The embedded SQLite session over SOCI, and the choice of session for a connection string.
 #include "host/ado/backend.h"
 
-#include <soci/odbc/soci-odbc.h>
 #include <soci/soci.h>
 #include <soci/sqlite3/soci-sqlite3.h>
 
@@ -13,16 +12,14 @@
 #include "common/text.h"
 #include "host/ado/connection_string.h"
 #include "host/ado/dialect.h"
+#include "host/ado/odbc_session.h"
 
 namespace lema::ado::detail {
 namespace {
 
-void register_backends() {
+void register_backend() {
   static std::once_flag once;
-  std::call_once(once, [] {
-    soci::register_factory_sqlite3();
-    soci::register_factory_odbc();
-  });
+  std::call_once(once, [] { soci::register_factory_sqlite3(); });
 }
 
 [[noreturn]] void data_error(const std::exception& e) {
@@ -80,18 +77,20 @@ Value cell_of(const soci::row& r, size_t i) {
   }
 }
 
-class SociSession final : public Session {
+// SOCI opens SQLite files with SQLITE_OPEN_CREATE and has no option to leave it out. The
+// file is therefore named by a "file:" URI whose mode (rw or ro, see connection_string.h)
+// SQLite applies inside the open call itself: a missing file fails to open, with no window
+// between a check and the open in which another process could delete it.
+class SqliteSession final : public Session {
  public:
-  SociSession(const soci::connection_parameters& params, bool sqlite) : sql_(params) {
-    if (!sqlite) {
-      auto* odbc = static_cast<soci::odbc_session_backend*>(sql_.get_backend());
-      sqlite = odbc->get_database_product() == soci::odbc_session_backend::prod_sqlite;
-    }
-    sqlite_dialect_ = sqlite;
+  explicit SqliteSession(const ConnectionTarget& target)
+      : sql_(soci::connection_parameters(*soci::factory_sqlite3(), target.parameters)) {
+    auto* db = static_cast<soci::sqlite3_session_backend*>(sql_.get_backend())->conn_;
+    sqlite_api::sqlite3_busy_timeout(db, target.busy_timeout_ms);
   }
 
   Result execute(std::string_view command) override {
-    const std::string text = sqlite_dialect_ ? to_sqlite_dialect(command) : std::string(command);
+    const std::string text = to_sqlite_dialect(command);
     Result res;
     try {
       soci::row r;
@@ -115,40 +114,50 @@ class SociSession final : public Session {
     } catch (const std::exception& e) {
       data_error(e);
     }
-    // The defined size of a text column is its longest value (at least 1).
-    for (size_t i = 0; i < res.fields.size(); ++i) {
-      if (res.fields[i].type != adVarWChar) continue;
-      size_t longest = 1;
-      for (int64_t row = 0; row < res.rows; ++row) {
-        const Value& v = res.cells[static_cast<size_t>(row) * res.fields.size() + i];
-        if (v.is_string()) longest = std::max(longest, utf8_length(v.as_string()));
-      }
-      res.fields[i].defined_size = static_cast<int32_t>(longest);
-    }
+    size_text_fields(res);
     return res;
   }
 
  private:
   soci::session sql_;
-  bool sqlite_dialect_ = false;
 };
+
+// Whether SQLite reads "file:" names as URIs (Debian builds it so; SQLITE_USE_URI).
+bool sqlite_reads_uris() {
+  static const bool yes = sqlite_api::sqlite3_compileoption_used("USE_URI") != 0;
+  return yes;
+}
 
 }  // namespace
 
+void size_text_fields(Result& result) {
+  const size_t columns = result.fields.size();
+  for (size_t i = 0; i < columns; ++i) {
+    if (result.fields[i].type != adVarWChar) continue;
+    size_t longest = 1;
+    for (int64_t row = 0; row < result.rows; ++row) {
+      const Value& v = result.cells[static_cast<size_t>(row) * columns + i];
+      if (v.is_string()) longest = std::max(longest, utf8_length(v.as_string()));
+    }
+    result.fields[i].defined_size = static_cast<int32_t>(longest);
+  }
+}
+
 std::unique_ptr<Session> open_session(std::string_view connection_string, std::string_view user,
                                       std::string_view password) {
-  register_backends();
   ConnectionTarget target = parse_connection_string(connection_string, sql_server_odbc_driver());
-  try {
-    if (target.backend == ConnectionTarget::Backend::Sqlite) {
-      soci::connection_parameters params(*soci::factory_sqlite3(), target.parameters);
-      return std::make_unique<SociSession>(params, true);
-    }
+  if (target.backend == ConnectionTarget::Backend::Odbc) {
     if (!user.empty()) append_odbc_pair(target.parameters, "UID", user);
     if (!password.empty()) append_odbc_pair(target.parameters, "PWD", password);
-    soci::connection_parameters params(*soci::factory_odbc(), target.parameters);
-    params.set_option(soci::odbc_option_driver_complete, "0");  // never prompt
-    return std::make_unique<SociSession>(params, false);
+    return open_odbc_session(target);
+  }
+  if (target.parameters != "db=:memory:" && !sqlite_reads_uris())
+    raise(ErrorCode::DataAccess,
+          "This SQLite library does not read file: URIs, which the library needs to open a "
+          "database file without creating it.");
+  register_backend();
+  try {
+    return std::make_unique<SqliteSession>(target);
   } catch (const Error&) {
     throw;
   } catch (const std::exception& e) {

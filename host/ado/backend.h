@@ -1,5 +1,6 @@
-// The database side of the data-access layer: one session per open Connection. The SOCI
-// part lives in backend.cpp only.
+// The database side of the data-access layer: one session per open Connection. The embedded
+// SQLite database goes through SOCI (backend.cpp), ODBC data sources through the driver
+// manager's C API (odbc_session.cpp); neither shows in any header.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +29,9 @@ class Session {
   // Raises Error(DataAccess) with the database's message when the command fails.
   virtual Result execute(std::string_view command) = 0;
 };
+
+// Gives each text field the defined size of its longest value in characters (at least 1).
+void size_text_fields(Result& result);
 
 // Opens a session on a connection string (see connection.h). Raises Error(DataAccess)
 // when the string is not understood or the database cannot be opened.

@@ -50,8 +50,12 @@ void Connection::Open(const Value& connection_string, const Value& user_id, cons
                       int32_t) {
   if (session_) raise(kObjectOpen, "Operation is not allowed when the object is open.");
   if (!connection_string.is_missing()) connection_string_ = to_text(connection_string);
-  session_ =
-      detail::open_session(connection_string_, optional_text(user_id), optional_text(password));
+  try {
+    session_ =
+        detail::open_session(connection_string_, optional_text(user_id), optional_text(password));
+  } catch (const Error& e) {
+    throw Error(e.code(), e.what(), "Connection.Open");
+  }
 }
 
 Ref<Recordset> Connection::Execute(const std::string& command_text, Value* records_affected,
@@ -66,7 +70,12 @@ Ref<Recordset> Connection::Execute(const std::string& command_text, Value* recor
   const int32_t kind = options == adOptionUnspecified ? adCmdText : (options & ~adExecuteNoRecords);
   if (kind != adCmdText && kind != adCmdUnknown)
     raise(ErrorCode::NotSupported, "Only text commands are supported.");
-  detail::Result result = session_->execute(command_text);
+  detail::Result result;
+  try {
+    result = session_->execute(command_text);
+  } catch (const Error& e) {
+    throw Error(e.code(), e.what(), "Connection.Execute");
+  }
   if (records_affected) *records_affected = Value(static_cast<int32_t>(result.affected));
   if (no_records) return {};
   auto rs = make_object<Recordset>();

@@ -1,9 +1,11 @@
 // Connection of the data-access layer: opens a database from a connection string and runs
 // commands on it, each returning a fully materialised Recordset (client-side cursor, so
-// RecordCount is the true number of rows). Connection strings:
-//   sqlite3://db=PATH                 the embedded SQLite database (":memory:" allowed)
-//   odbc://ODBC CONNECTION STRING     any ODBC data source through the driver manager
-//   Provider=...;Data Source=...;...  a SQL Server string in OLE DB form, run through ODBC
+// RecordCount is the true number of rows). Connection strings (connection_string.h):
+//   sqlite3://db=PATH [timeout=S] ...  the embedded SQLite database, an existing file
+//   odbc://ODBC CONNECTION STRING      any ODBC data source through the driver manager
+//   Provider=...;Data Source=...;...   a SQL Server string in OLE DB form, run through ODBC
+// Open and Execute wait for locks and servers within the string's timeouts (seconds by
+// default); their errors name the operation for the swallow observer.
 // Members carry the names hosts know from ADO (Open, Execute, Close, State, ...).
 #pragma once
 

@@ -187,6 +187,15 @@ LEMA_API int lema_last_error_code(void);
    lema_value_* helpers resets it. */
 LEMA_API void lema_set_error(int code, const char* text);
 
+/* Why a member fell back. Members report no error: a step that fails is skipped, and the
+   member keeps its outputs and returns its default. With a trace function set, the library
+   calls it once for each failure it skips, on the thread that made the call, with a one-line
+   text (valid during the call only) naming the operation and the reason, for example
+   "Connection.Execute: ... database is locked ...". `user` is handed back unchanged. NULL
+   turns the trace off. The function may be set or changed from any thread. */
+typedef void (*lema_trace_fn)(const char* text, size_t length, void* user);
+LEMA_API void lema_set_trace(lema_trace_fn trace, void* user);
+
 /* Version of the library, "MAJOR.MINOR.PATCH". */
 LEMA_API const char* lema_version(void);
 

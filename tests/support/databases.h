@@ -33,10 +33,12 @@ inline const std::filesystem::path& scratch_dir() {
   return dir.path;
 }
 
-// A path for a new database file.
+// A new, empty database file (the library opens existing files only).
 inline std::string fresh_db_path() {
   static std::atomic<int> n{0};
-  return (scratch_dir() / ("db" + std::to_string(++n) + ".sqlite")).string();
+  std::string path = (scratch_dir() / ("db" + std::to_string(++n) + ".sqlite")).string();
+  std::ofstream{path};
+  return path;
 }
 
 // The SQLite ODBC driver library installed on this machine, or "".

@@ -1,5 +1,5 @@
 // lemald: the project's command-line host.
-//   lemald run [FILE]
+//   lemald run [FILE] [--trace]
 //   lemald lookup METHOD [ARG...] [--set PROP=VALUE]... [--language L] [--company C] [--raw]
 //   lemald members CLASS
 //   lemald sql URL [FILE]
@@ -11,6 +11,8 @@
 #include <iterator>
 #include <sstream>
 
+#include "common/error.h"
+#include "common/text.h"
 #include "tools/lemald/catalog.h"
 #include "tools/lemald/connection_step.h"
 #include "tools/lemald/human.h"
@@ -32,6 +34,21 @@ bool read_input(const std::string& file, std::string& text) {
   text.assign(std::istreambuf_iterator<char>(in), {});
   return true;
 }
+
+// One line on standard error for each failure a member swallowed.
+void print_reason(std::string_view what) {
+  std::string line(what);
+  for (char& c : line)
+    if (c == '\r' || c == '\n') c = ' ';
+  std::cerr << "lemald: trace: " << line << "\n";
+}
+
+// The SQLite file of `lemald sql` is created when missing: building a database is its job.
+std::string creating(const std::string& url) {
+  const bool sqlite = url.size() >= 10 && lema::iequals_ascii(url.substr(0, 10), "sqlite3://");
+  return sqlite && url.find("create=") == std::string::npos ? url + " create=1" : url;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -41,6 +58,8 @@ int main(int argc, char** argv) {
   std::string file = "-";
   auto* run = app.add_subcommand("run", "run a JSON script (FILE, or standard input)");
   run->add_option("file", file, "script file, or - for standard input");
+  bool trace = false;
+  run->add_flag("--trace", trace, "print on standard error why a step of a member fell back");
 
   lemald::LookupOptions lk;
   auto* lookup = app.add_subcommand("lookup", "print a lookup definition");
@@ -58,7 +77,9 @@ int main(int argc, char** argv) {
 
   std::string sql_url, sql_file = "-";
   auto* sql = app.add_subcommand(
-      "sql", "run the statements of a SQL script (FILE, or standard input) on a database");
+      "sql",
+      "run the statements of a SQL script (FILE, or standard input) on a database (a missing "
+      "SQLite file is created)");
   sql->add_option("url", sql_url, "connection string, e.g. sqlite3://db=demo.db")->required();
   sql->add_option("file", sql_file, "script file, or - for standard input");
 
@@ -83,14 +104,18 @@ int main(int argc, char** argv) {
 
   try {
     std::string text;
-    if (*run) return read_input(file, text) ? lemald::run_script(text, std::cout, std::cerr) : 2;
+    if (*run) {
+      if (!read_input(file, text)) return 2;
+      if (trace) lema::set_swallow_observer(print_reason);
+      return lemald::run_script(text, std::cout, std::cerr);
+    }
     if (*lookup) return lemald::print_lookup(lk, std::cout, std::cerr);
     if (*members) return lemald::print_members(cls, std::cout, std::cerr);
     if (*serve) return lemald::serve(so, std::cout, std::cerr);
     if (*catalog) return lemald::print_catalog(format, std::cout, std::cerr);
     if (*sql) {
       if (!read_input(sql_file, text)) return 2;
-      lema::ObjectRef connection = lemald::open_connection(sql_url, {});
+      lema::ObjectRef connection = lemald::open_connection(creating(sql_url), {});
       lemald::run_sql_script(*connection, text, std::cout);
       return 0;
     }
