@@ -1,10 +1,11 @@
 #include "common/error.h"
 
+#include <atomic>
 #include <string>
 
 namespace lema {
 namespace {
-SwallowObserver g_observer = nullptr;
+std::atomic<SwallowObserver> g_observer{nullptr};  // set and read from any thread
 }
 
 void raise(ErrorCode code, std::string_view message) {
@@ -12,18 +13,19 @@ void raise(ErrorCode code, std::string_view message) {
 }
 
 void set_swallow_observer(SwallowObserver observer) noexcept {
-  g_observer = observer;
+  g_observer.store(observer, std::memory_order_release);
 }
 
 namespace detail {
 void note_swallowed() noexcept {
-  if (!g_observer) return;
+  const SwallowObserver observer = g_observer.load(std::memory_order_acquire);
+  if (!observer) return;
   try {
     throw;
   } catch (const std::exception& e) {
-    g_observer(e.what());
+    observer(e.what());
   } catch (...) {
-    g_observer("unknown failure");
+    observer("unknown failure");
   }
 }
 }  // namespace detail
