@@ -1,5 +1,5 @@
 // lemald: the project's command-line host.
-//   lemald run [FILE]
+//   lemald run [FILE] [--stream]
 //   lemald lookup METHOD [ARG...] [--set PROP=VALUE]... [--language L] [--company C] [--raw]
 //   lemald members CLASS
 //   lemald sql URL [FILE]
@@ -20,6 +20,9 @@ int main(int argc, char** argv) {
   std::string file = "-";
   auto* run = app.add_subcommand("run", "run a JSON script (FILE, or standard input)");
   run->add_option("file", file, "script file, or - for standard input");
+  lemald::RunOptions run_options;
+  run->add_flag("--stream", run_options.stream,
+                "write each result as its step completes (a script error cuts the output short)");
 
   lemald::LookupOptions lk;
   auto* lookup = app.add_subcommand("lookup", "print a lookup definition");
@@ -48,20 +51,7 @@ int main(int argc, char** argv) {
   }
 
   try {
-    if (*run) {
-      std::string text;
-      if (file == "-") {
-        text.assign(std::istreambuf_iterator<char>(std::cin), {});
-      } else {
-        std::ifstream in(file, std::ios::binary);
-        if (!in) {
-          std::cerr << "lemald: cannot read " << file << "\n";
-          return 2;
-        }
-        text.assign(std::istreambuf_iterator<char>(in), {});
-      }
-      return lemald::run_script(text, std::cout, std::cerr);
-    }
+    if (*run) return lemald::run_script_file(file, std::cout, std::cerr, run_options);
     if (*lookup) return lemald::print_lookup(lk, std::cout, std::cerr);
     if (*members) return lemald::print_members(cls, std::cout, std::cerr);
     if (*sql) {
