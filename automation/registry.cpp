@@ -1,6 +1,7 @@
 #include "automation/registry.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "common/error.h"
 #include "common/message_text.h"
@@ -10,11 +11,17 @@ namespace lema {
 
 Registry::Registry() : table_(std::make_shared<const Table>()) {}
 
-Registry::Registry(Registry&& other) noexcept
-    : table_(other.table_.exchange(std::make_shared<const Table>())) {}
+Registry::Registry(Registry&& other)
+    : table_(std::exchange(other.table_, std::make_shared<const Table>())) {}
 
-std::shared_ptr<const Registry::Table> Registry::snapshot() const noexcept {
-  return table_.load(std::memory_order_acquire);
+std::shared_ptr<const Registry::Table> Registry::snapshot() const {
+  std::lock_guard lock(table_mutex_);
+  return table_;
+}
+
+void Registry::publish(std::shared_ptr<const Table> table) {
+  std::lock_guard lock(table_mutex_);
+  table_.swap(table);
 }
 
 const Registry::Entry* Registry::lookup(const Table& table, std::string_view prog_id) noexcept {
@@ -56,7 +63,7 @@ void Registry::register_class(std::string prog_id, Factory factory, const ClassI
       *same = std::move(entry);
     else
       next->push_back(std::move(entry));
-    table_.store(std::move(next), std::memory_order_release);
+    publish(std::move(next));
   }
 }
 
@@ -69,7 +76,7 @@ bool Registry::unregister_class(std::string_view prog_id) {
     if (std::erase_if(*next, [&](const auto& e) { return iequals_ascii(e->prog_id, prog_id); }) ==
         0)
       return false;
-    table_.store(std::move(next), std::memory_order_release);
+    publish(std::move(next));
   }
   return true;
 }

@@ -2,7 +2,6 @@
 // (that is how the sibling components and the in-house classes are obtained).
 #pragma once
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -16,10 +15,10 @@
 namespace lema {
 
 // Every member may be called from any thread, also while other threads register, replace
-// or unregister classes: readers see a consistent table (copy-on-write, published
-// atomically) and take no lock; factories run outside any lock, so a factory may create
-// other objects by name. An unregistered factory stays alive until the creations that were
-// already using it have returned.
+// or unregister classes: the table is copied on write, and a reader holds a lock only while
+// it takes a reference to the current one; factories run outside any lock, so a factory may
+// create other objects by name. An unregistered factory stays alive until the creations
+// that were already using it have returned.
 class Registry {
  public:
   using Factory = std::function<ObjectRef()>;
@@ -31,7 +30,7 @@ class Registry {
 
   Registry();
   // Moves the table of a registry that no other thread uses yet (building one to share).
-  Registry(Registry&& other) noexcept;
+  Registry(Registry&& other);
   Registry(const Registry&) = delete;
   Registry& operator=(const Registry&) = delete;
   Registry& operator=(Registry&&) = delete;
@@ -49,10 +48,12 @@ class Registry {
 
  private:
   using Table = std::vector<std::shared_ptr<const Entry>>;
-  std::shared_ptr<const Table> snapshot() const noexcept;
+  std::shared_ptr<const Table> snapshot() const;
+  void publish(std::shared_ptr<const Table> table);  // the old one is released by the caller
   static const Entry* lookup(const Table& table, std::string_view prog_id) noexcept;
 
-  std::atomic<std::shared_ptr<const Table>> table_;
+  mutable std::mutex table_mutex_;  // guards the pointer table_ only
+  std::shared_ptr<const Table> table_;
   std::mutex writers_;  // one change at a time; readers never take it
 };
 
