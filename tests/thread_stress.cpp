@@ -1,0 +1,149 @@
+// Several threads drive their own lookups, all sharing one host object, while another
+// thread registers, replaces and removes classes by name; weak references to objects that
+// other threads release are locked meanwhile. Built also under ThreadSanitizer.
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "automation/class_info.h"
+#include "automation/registry.h"
+#include "host/host_framework.h"
+#include "lema/lema.h"
+#include "lookup/clscg_lookup.h"
+
+namespace {
+using namespace lema;
+
+std::atomic<int> g_failures{0}, g_iterations{0};
+void expect(bool ok, const char* what) {
+  if (!ok && g_failures.fetch_add(1) < 10) std::fprintf(stderr, "thread_stress: %s\n", what);
+}
+
+class SharedHost final : public host::HostFramework {
+ public:
+  Value LanguageCode() override { return Value::literal("ITA"); }
+  Value CompanyCode() override { return Value(int32_t{7}); }
+  void Translate(std::string_view text, std::string& out) override { out.append(text); }
+  bool IsHostOptionSet() override { return false; }
+};
+
+// A sibling lookup registered through the C interface: answers StringaSQL and Titolo.
+std::atomic<int> g_registered{0}, g_dropped{0};
+int sibling_invoke(void*, void*, lema_object*, const char* member, int, lema_value*, size_t,
+                   lema_value* result) {
+  if (!std::strcmp(member, "StringaSQL")) return lema_value_set_string(result, "SELECT 1", 8);
+  if (!std::strcmp(member, "Titolo")) return lema_value_set_string(result, "IVA", 3);
+  return LEMA_OK;
+}
+void drop_class(void*) {
+  g_dropped.fetch_add(1);
+}
+const lema_class_callbacks kSibling{nullptr, sibling_invoke, nullptr, drop_class};
+void register_c(const char* name) {
+  g_registered.fetch_add(1);
+  expect(lema_register_class(name, &kSibling, nullptr) == LEMA_OK, "register");
+}
+
+std::string sql(Object& lk) {
+  Value v = get_property(lk, "StringaSQL");
+  return v.is_string() ? std::string(v.as_string()) : std::string();
+}
+
+// An object whose end takes a while, so that weak references to it are locked meanwhile.
+class Ending final : public Object {
+ public:
+  ~Ending() override {
+    alive = false;
+    std::this_thread::yield();
+  }
+  const ClassInfo& class_info() const override {
+    static const ClassInfo info("Ending", {});
+    return info;
+  }
+  bool alive = true;
+};
+
+std::mutex g_slots_mutex;
+std::vector<WeakRef<Object>> g_slots(8);
+
+void worker(const ObjectRef& host, const std::string& letters, int seed,
+            std::chrono::steady_clock::time_point end) {
+  for (int i = 0; std::chrono::steady_clock::now() < end; ++i) {
+    // An object of this thread that the others lock through weak references while it ends,
+    // and one of theirs, which this thread locks while they may be ending it.
+    ObjectRef mine = make_object<Ending>();
+    WeakRef<Object> other;
+    {
+      std::lock_guard lock(g_slots_mutex);
+      other = std::exchange(g_slots[static_cast<size_t>(seed + i) % g_slots.size()],
+                            WeakRef<Object>(mine.get()));
+    }
+    auto lock_other = [&] {
+      if (ObjectRef o = other.lock())
+        expect(static_cast<Ending&>(*o).alive, "a weak reference reached an ending object");
+    };
+
+    ObjectRef lk = create_object("LEMA_LOOKUPDECODE.CLSCG_LOOKUP");
+    set_property(*lk, "ActiveInterface", Value(host));
+    call_method(*lk, "CodiciIva");  // creates the sibling by name
+    expect(sql(*lk) == "SELECT 1", "sibling lookup");
+    lock_other();
+    let_property(*lk, "DataDocumento", Value(*Date::from_civil(2024, 3, 15)));
+    call_method(*lk, "LettereIntento");  // creates the date converter by name
+    expect(sql(*lk) == letters, "letters of intent");
+    lema_object* extra = nullptr;
+    if (lema_create("STRESS.EXTRA", &extra) == LEMA_OK) lema_release(extra);
+    lock_other();
+    mine.reset();
+    lock_other();
+    g_iterations.fetch_add(1);
+  }
+}
+}  // namespace
+
+int main() {
+  register_c("PIRO_LOOKUPDECODE.CLSCO_LOOKUP");
+  ObjectRef host = make_object<SharedHost>();
+  std::string letters;
+  {
+    ObjectRef lk = create_object("LEMA_LOOKUPDECODE.CLSCG_LOOKUP");
+    let_property(*lk, "DataDocumento", Value(*Date::from_civil(2024, 3, 15)));
+    call_method(*lk, "LettereIntento");
+    letters = sql(*lk);
+  }
+  expect(letters.find("20240315") != std::string::npos, "reference statement");
+
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  std::atomic<bool> done{false};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) threads.emplace_back(worker, std::cref(host), letters, t, end);
+  std::thread registrar([&] {
+    while (std::chrono::steady_clock::now() < end) {
+      register_c("STRESS.EXTRA");
+      register_c("PIRO_LOOKUPDECODE.CLSCO_LOOKUP");  // replaces the sibling in use
+      expect(lema_unregister_class("STRESS.EXTRA") == LEMA_OK, "unregister");
+      std::this_thread::sleep_for(std::chrono::microseconds(20));  // leave the workers time
+    }
+    done = true;
+  });
+  for (auto& t : threads) t.join();
+  registrar.join();
+  {
+    std::lock_guard lock(g_slots_mutex);
+    g_slots.clear();
+  }
+  lema_unregister_class("PIRO_LOOKUPDECODE.CLSCO_LOOKUP");
+
+  expect(done && host->ref_count() == 1, "the shared host's count back to 1");
+  expect(g_dropped == g_registered, "every replaced or removed class dropped");
+  expect(Registry::global().find("STRESS.EXTRA") == std::nullopt, "registry left clean");
+  std::printf("thread_stress: %d iterations, %d registrations, %d failures\n", g_iterations.load(),
+              g_registered.load(), g_failures.load());
+  return g_failures == 0 ? 0 : 1;
+}
