@@ -6,7 +6,7 @@ packages=(
   g++ cmake make pkg-config python3
   libsoci-dev libboost-dev libsqlite3-dev unixodbc-dev odbcinst libsqliteodbc
   nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
-  python3-sqlglot valgrind clang-format
+  python3-sqlglot valgrind clang-format time
 )
 missing=()
 for p in "${packages[@]}"; do
