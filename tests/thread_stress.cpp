@@ -1,6 +1,6 @@
-// Several threads drive their own lookups, all sharing one host object, while another
-// thread registers, replaces and removes classes by name; weak references to objects that
-// other threads release are locked meanwhile. Built also under ThreadSanitizer.
+// Several threads drive their own lookups, all holding one shared host object, while the
+// main thread registers, replaces and removes classes by name; weak references to objects
+// that other threads release are locked meanwhile. Built also under ThreadSanitizer.
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -12,7 +12,6 @@
 
 #include "automation/class_info.h"
 #include "automation/registry.h"
-#include "host/host_framework.h"
 #include "lema/lema.h"
 
 namespace {
@@ -22,14 +21,6 @@ std::atomic<int> g_failures{0}, g_iterations{0}, g_registered{0}, g_dropped{0};
 void expect(bool ok, const char* what) {
   if (!ok && g_failures.fetch_add(1) < 10) std::fprintf(stderr, "thread_stress: %s\n", what);
 }
-
-class SharedHost final : public host::HostFramework {
- public:
-  Value LanguageCode() override { return Value::literal("ITA"); }
-  Value CompanyCode() override { return Value(int32_t{7}); }
-  void Translate(std::string_view text, std::string& out) override { out.append(text); }
-  bool IsHostOptionSet() override { return false; }
-};
 
 // A sibling lookup registered through the C interface; its StringaSQL is "SELECT 1".
 int sibling_invoke(void*, void*, lema_object*, const char* member, int, lema_value*, size_t,
@@ -90,7 +81,7 @@ void worker(const ObjectRef& host, int seed, std::chrono::steady_clock::time_poi
 
 int main() {
   register_c("PIRO_LOOKUPDECODE.CLSCO_LOOKUP");
-  ObjectRef host = make_object<SharedHost>();
+  ObjectRef host = make_object<Ending>();  // the one host object, set on every lookup
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t) threads.emplace_back(worker, std::cref(host), t, end);
