@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/error.h"
+#include "common/message_text.h"
 #include "common/text.h"
 
 namespace lema {
@@ -59,7 +60,7 @@ const Member* ClassInfo::find(std::string_view name) const noexcept {
 namespace {
 [[noreturn]] void no_member(const ClassInfo& info, std::string_view name, std::string_view why) {
   raise(ErrorCode::NotSupported,
-        std::string(why) + ": " + std::string(info.prog_id()) + "." + std::string(name));
+        std::string(why) + ": " + std::string(info.prog_id()) + "." + message_text(name));
 }
 }  // namespace
 
@@ -108,8 +109,9 @@ Value dispatch(Object& self, const ClassInfo& info, std::string_view name, Invok
   } catch (const Error& e) {
     // Conversion failures carry no member name of their own: add it.
     std::string_view what = e.what();
-    if (what.find(name) != std::string_view::npos) throw;
-    throw Error(e.code(), std::string(what) + ": " + std::string(name), e.operation());
+    const std::string shown = message_text(name);
+    if (what.find(shown) != std::string_view::npos) throw;
+    throw Error(e.code(), std::string(what) + ": " + shown, e.operation());
   }
 }
 

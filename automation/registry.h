@@ -3,6 +3,8 @@
 #pragma once
 
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +14,11 @@
 
 namespace lema {
 
+// Every member may be called from any thread, also while other threads register, replace
+// or unregister classes: the table is copied on write, and a reader holds a lock only while
+// it takes a reference to the current one; factories run outside any lock, so a factory may
+// create other objects by name. An unregistered factory stays alive until the creations
+// that were already using it have returned.
 class Registry {
  public:
   using Factory = std::function<ObjectRef()>;
@@ -20,6 +27,13 @@ class Registry {
     Factory factory;
     const ClassInfo* info = nullptr;  // known member table, when the class has a fixed one
   };
+
+  Registry();
+  // Moves the table of a registry that no other thread uses yet (building one to share).
+  Registry(Registry&& other);
+  Registry(const Registry&) = delete;
+  Registry& operator=(const Registry&) = delete;
+  Registry& operator=(Registry&&) = delete;
 
   // The process-wide registry, holding the library's own classes (server frame).
   static Registry& global();
@@ -33,7 +47,14 @@ class Registry {
   std::vector<std::string> names() const;
 
  private:
-  std::vector<Entry> entries_;
+  using Table = std::vector<std::shared_ptr<const Entry>>;
+  std::shared_ptr<const Table> snapshot() const;
+  void publish(std::shared_ptr<const Table> table);  // the old one is released by the caller
+  static const Entry* lookup(const Table& table, std::string_view prog_id) noexcept;
+
+  mutable std::mutex table_mutex_;  // guards the pointer table_ only
+  std::shared_ptr<const Table> table_;
+  std::mutex writers_;  // one change at a time; readers never take it
 };
 
 inline ObjectRef create_object(std::string_view prog_id) {

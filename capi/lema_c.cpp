@@ -15,6 +15,7 @@
 #include "automation/registry.h"
 #include "capi/value_bridge.h"
 #include "common/error.h"
+#include "common/message_text.h"
 #include "common/text.h"
 #include "lema/lema.h"
 
@@ -138,7 +139,7 @@ class ForeignObject final : public Object {
   Value invoke(std::string_view member, InvokeKind kind, std::span<Value> args) override {
     if (!class_->callbacks.invoke)
       raise(ErrorCode::NotSupported, "Object doesn't support this property or method: " +
-                                         class_->name + "." + std::string(member));
+                                         class_->name + "." + message_text(member));
     const std::string name(member);
     CArgs cargs(args);
     lema_value result{};
@@ -461,7 +462,7 @@ int lema_members(const char* class_name, lema_member** out, size_t* count) {
             "Invalid procedure call or argument: no place for the list");
     auto entry = Registry::global().find(name);
     if (!entry)
-      raise(ErrorCode::CannotCreateObject, "Cannot create an instance of " + std::string(name));
+      raise(ErrorCode::CannotCreateObject, "Cannot create an instance of " + message_text(name));
     const ClassInfo* info = entry->info;
     ObjectRef instance;  // a class without a fixed table shows the table of an instance
     if (!info) {
@@ -510,7 +511,7 @@ int lema_unregister_class(const char* class_name) {
   return guarded([&] {
     std::string_view name = require_name(class_name, "class name");
     if (!Registry::global().unregister_class(name))
-      raise(ErrorCode::CannotCreateObject, "No class registered as " + std::string(name));
+      raise(ErrorCode::CannotCreateObject, "No class registered as " + message_text(name));
   });
 }
 

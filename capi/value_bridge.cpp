@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/error.h"
+#include "common/message_text.h"
 
 namespace lema::capi {
 namespace {
@@ -19,6 +20,16 @@ static_assert(
     LEMA_STRING == static_cast<int>(Kind::String) && LEMA_DATE == static_cast<int>(Kind::Date) &&
     LEMA_BOOLEAN == static_cast<int>(Kind::Boolean) &&
     LEMA_OBJECT == static_cast<int>(Kind::Object) && LEMA_ARRAY == static_cast<int>(Kind::Array));
+
+static_assert(LEMA_MAX_NESTING == kMaxArrayNesting);
+
+// Raised before going one array deeper than allowed (`depth` arrays already enclose it).
+void check_depth(size_t depth) {
+  if (depth >= kMaxArrayNesting)
+    raise(ErrorCode::InvalidProcedureCall,
+          "Invalid procedure call or argument: arrays nested more than " +
+              std::to_string(kMaxArrayNesting) + " deep");
+}
 
 size_t entry_count(const lema_array& a) noexcept {
   if (a.rank == 0 || a.rank > 2) return 0;
@@ -53,7 +64,7 @@ std::string_view text_of(const lema_value& v) {
 
 // Fills `out` (already Empty and marked owned), allocating as it goes: a failure part way
 // leaves what was allocated reachable from `out`, for clear().
-void fill(const Value& v, lema_value& out) {
+void fill(const Value& v, lema_value& out, size_t depth) {
   out.kind = static_cast<int32_t>(v.kind());
   switch (v.kind()) {
     case Kind::Empty:
@@ -91,6 +102,7 @@ void fill(const Value& v, lema_value& out) {
     }
     case Kind::Array: {
       const Array& a = v.as_array();
+      check_depth(depth);
       if (a.rank() > 2)
         raise(ErrorCode::TypeMismatch,
               "Arrays of more than two dimensions cannot be passed to the host");
@@ -104,37 +116,58 @@ void fill(const Value& v, lema_value& out) {
       arr->items = static_cast<lema_value*>(allocate(n * sizeof(lema_value)));
       for (size_t i = 0; i < n; ++i) {
         arr->items[i].flags = LEMA_VALUE_OWNED;
-        fill(a.items()[i], arr->items[i]);
+        fill(a.items()[i], arr->items[i], depth + 1);
       }
       break;
     }
   }
 }
 
+// Owned arrays waiting to be freed are chained through their own bounds, which are not
+// needed any more: freeing a value of any depth takes neither stack nor memory.
+struct Pending {
+  lema_array* next;
+  size_t count;
+};
+static_assert(sizeof(Pending) <= sizeof(lema_array::bounds));
+
+void push_pending(lema_array*& list, lema_array* a) noexcept {
+  const Pending p{list, a->items ? entry_count(*a) : 0};
+  std::memcpy(static_cast<void*>(a->bounds), &p, sizeof p);
+  list = a;
+}
+
+// Frees an owned value's own storage; an array goes to `list` instead.
+void free_owned(lema_value& v, lema_array*& list) noexcept {
+  switch (v.kind) {
+    case LEMA_STRING:
+    case LEMA_DECIMAL:
+      std::free(const_cast<char*>(v.u.text.data));
+      break;
+    case LEMA_OBJECT:
+      if (v.u.object) object_of(v.u.object)->release();
+      break;
+    case LEMA_ARRAY:
+      if (v.u.array) push_pending(list, v.u.array);
+      break;
+    default:
+      break;
+  }
+}
 }  // namespace
 
 void clear(lema_value& v) noexcept {
   if (v.flags & LEMA_VALUE_OWNED) {
-    switch (v.kind) {
-      case LEMA_STRING:
-      case LEMA_DECIMAL:
-        std::free(const_cast<char*>(v.u.text.data));
-        break;
-      case LEMA_OBJECT:
-        if (v.u.object) object_of(v.u.object)->release();
-        break;
-      case LEMA_ARRAY:
-        if (lema_array* a = v.u.array) {
-          if (a->items) {
-            const size_t n = entry_count(*a);
-            for (size_t i = 0; i < n; ++i) clear(a->items[i]);
-            std::free(a->items);
-          }
-          std::free(a);
-        }
-        break;
-      default:
-        break;
+    lema_array* list = nullptr;
+    free_owned(v, list);
+    while (lema_array* a = list) {
+      Pending p;
+      std::memcpy(&p, static_cast<const void*>(a->bounds), sizeof p);
+      list = p.next;
+      for (size_t i = 0; i < p.count; ++i)
+        if (a->items[i].flags & LEMA_VALUE_OWNED) free_owned(a->items[i], list);
+      std::free(a->items);
+      std::free(a);
     }
   }
   v = lema_value{};
@@ -144,14 +177,15 @@ void to_c(const Value& v, lema_value& out) {
   out = lema_value{};
   out.flags = LEMA_VALUE_OWNED;
   try {
-    fill(v, out);
+    fill(v, out, 0);
   } catch (...) {
     clear(out);
     throw;
   }
 }
 
-Value from_c(const lema_value& v) {
+namespace {
+Value from_c_at(const lema_value& v, size_t depth) {
   switch (v.kind) {
     case LEMA_EMPTY:
       return Value();
@@ -174,7 +208,7 @@ Value from_c(const lema_value& v) {
       auto d = Decimal::parse(t);
       if (!d)
         raise(ErrorCode::TypeMismatch,
-              "Type mismatch: not a decimal number: \"" + std::string(t) + "\"");
+              "Type mismatch: not a decimal number: \"" + message_text(t) + "\"");
       return Value(*d);
     }
     case LEMA_DATE: {
@@ -189,6 +223,7 @@ Value from_c(const lema_value& v) {
       return Value(ObjectRef(object_of(v.u.object)));
     case LEMA_ARRAY: {
       const lema_array* a = v.u.array;
+      check_depth(depth);
       if (!a || a->rank > 2)
         raise(ErrorCode::InvalidProcedureCall,
               "Invalid procedure call or argument: malformed array");
@@ -199,13 +234,19 @@ Value from_c(const lema_value& v) {
       if (!out.items().empty() && !a->items)
         raise(ErrorCode::InvalidProcedureCall,
               "Invalid procedure call or argument: array without its entries");
-      for (size_t i = 0; i < out.items().size(); ++i) out.items()[i] = from_c(a->items[i]);
+      for (size_t i = 0; i < out.items().size(); ++i)
+        out.items()[i] = from_c_at(a->items[i], depth + 1);
       return Value(std::move(out));
     }
     default:
       raise(ErrorCode::InvalidProcedureCall,
             "Invalid procedure call or argument: unknown value kind " + std::to_string(v.kind));
   }
+}
+}  // namespace
+
+Value from_c(const lema_value& v) {
+  return from_c_at(v, 0);
 }
 
 CArgs::CArgs(std::span<const Value> values) {

@@ -5,7 +5,7 @@
 
 namespace lema {
 namespace {
-std::atomic<SwallowObserver> g_observer{nullptr};
+std::atomic<SwallowObserver> g_observer{nullptr};  // set and read from any thread
 }
 
 void raise(ErrorCode code, std::string_view message) {

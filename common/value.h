@@ -66,6 +66,12 @@ struct Date {
 
 class Value;
 
+// Deepest nesting of arrays (an array of scalars is 1 deep) in a Value that enters or leaves
+// the library through the C interface or lemald: deeper ones are refused before anything
+// walks them, so that the code that does walk Values recursively (comparison, conversion,
+// destruction) stays within a small stack, a host thread's included.
+inline constexpr size_t kMaxArrayNesting = 64;
+
 // Array of Values with per-dimension bounds. Entries of a 2-D array are addressed (i, j).
 class Array {
  public:

@@ -6,7 +6,7 @@ packages=(
   g++ cmake make pkg-config python3
   libsoci-dev libboost-dev libsqlite3-dev unixodbc-dev odbcinst libsqliteodbc tdsodbc
   nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
-  python3-sqlglot valgrind clang-format
+  python3-sqlglot valgrind clang-format time
   libcpp-httplib-dev chromium chromium-driver python3-selenium
 )
 missing=()

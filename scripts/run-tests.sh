@@ -15,6 +15,15 @@ cmake --build build -j "$jobs"
 bash scripts/test-install.sh build
 # No definite leak under valgrind over the lemald scripts.
 bash scripts/valgrind.sh build
+# lemald's peak memory stays small on a script of 100,000 steps.
+bash scripts/lemald-memory.sh build
+
+# Threads under ThreadSanitizer: several threads with their own instances, one shared host
+# object, classes registered and removed meanwhile (the library and that test only).
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLEMA_WERROR=ON -DLEMA_TSAN=ON \
+  -DLEMA_BUILD_BENCH=OFF >/dev/null
+cmake --build build-tsan -j "$jobs" --target lema_thread_stress
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" build-tsan/bin/lema_thread_stress
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DLEMA_WERROR=ON -DLEMA_SANITIZE=ON -DLEMA_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$jobs"

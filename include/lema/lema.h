@@ -46,8 +46,26 @@
  *   PIRO_CONNECT.CLSCG_CONNECT, DocumentGraphics, or its host framework's interface object.
  *
  * Threads
- *   The library is used from one thread at a time (the host's user-interface thread); only
- *   the last-error slot is per thread.
+ *   An instance is used by one thread at a time (as a rule the host's user-interface
+ *   thread): the library's classes take no locks. Separate instances may be used on
+ *   separate threads at the same time. Safe to share between threads:
+ *   - the class registry: lema_create, lema_members, lema_register_class and
+ *     lema_unregister_class may be called on any thread, also while other threads create
+ *     instances; a factory that is replaced or removed meanwhile is dropped (drop_class)
+ *     once the creations already using it have returned;
+ *   - reference counts: lema_addref and lema_release on the same object from several
+ *     threads. One host object (an interface object, say) may so be held by instances on
+ *     several threads; its callbacks are then called on those threads and must allow it;
+ *   - the last error, which is kept per thread.
+ *   Not to be shared: an instance's members called from two threads at once, and a value
+ *   (or the arrays and texts it owns) used on two threads at once.
+ *
+ * Limits
+ *   Arrays nest at most LEMA_MAX_NESTING deep in a value (an array of numbers is 1 deep).
+ *   A deeper value is refused with LEMA_E_INVALID_CALL before it is read, whichever way it
+ *   goes, so that no call needs more than a small stack (a 256 KB thread stack is ample).
+ *   Error texts quote at most the first 200 characters of a name or value, followed by its
+ *   whole length in bytes; a text is at most 1023 bytes.
  */
 #ifndef LEMA_LEMA_H
 #define LEMA_LEMA_H
@@ -82,6 +100,9 @@ extern "C" {
 #define LEMA_E_WRONG_ARGUMENT_COUNT 450
 #define LEMA_E_DATA_ACCESS 3001
 #define LEMA_E_HOST 10000
+
+/* Deepest nesting of arrays in a value, see Limits above. */
+#define LEMA_MAX_NESTING 64
 
 /* ---- values ------------------------------------------------------------------------------ */
 typedef enum lema_kind {

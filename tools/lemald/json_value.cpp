@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "automation/class_info.h"
+#include "common/message_text.h"
 #include "host/date_text_converter.h"
 #include "tools/lemald/recordset_json.h"
 
@@ -13,6 +14,13 @@ using lema::Kind;
 using lema::Value;
 
 namespace {
+Value from_json_at(const json& j, const ObjectNames& names, size_t depth);
+
+// A JSON value as an error message quotes it.
+std::string shown(const json& j) {
+  return lema::message_text(j.dump(-1, ' ', false, json::error_handler_t::replace));
+}
+
 Value number_value(const json& j) {
   if (j.is_number_integer()) {
     if (j.is_number_unsigned()) {
@@ -32,11 +40,14 @@ Value number_value(const json& j) {
 lema::Date parse_date(const json& j) {
   if (!j.is_string()) throw ScriptError("$date takes a text");
   auto d = lema::host::parse_date_text(j.get<std::string>());
-  if (!d) throw ScriptError("invalid $date: " + j.get<std::string>());
+  if (!d) throw ScriptError("invalid $date: " + lema::message_text(j.get<std::string>()));
   return *d;
 }
 
-Value array_value(const json& j, const ObjectNames& names) {
+Value array_value(const json& j, const ObjectNames& names, size_t depth) {
+  if (depth >= lema::kMaxArrayNesting)
+    throw ScriptError("arrays nested more than " + std::to_string(lema::kMaxArrayNesting) +
+                      " deep");
   const json& items = j.at("$array");
   if (!items.is_array()) throw ScriptError("$array takes a list");
   std::vector<int32_t> lb;
@@ -57,16 +68,15 @@ Value array_value(const json& j, const ObjectNames& names) {
     for (int32_t i = 0; i < rows; ++i)
       for (int32_t k = 0; k < static_cast<int32_t>(items[static_cast<size_t>(i)].size()); ++k)
         a.items()[static_cast<size_t>(i * cols + k)] =
-            from_json(items[static_cast<size_t>(i)][static_cast<size_t>(k)], names);
+            from_json_at(items[static_cast<size_t>(i)][static_cast<size_t>(k)], names, depth + 1);
     return Value(std::move(a));
   }
   Array a({{lb.empty() ? 0 : lb[0], static_cast<int32_t>(items.size())}});
-  for (size_t i = 0; i < items.size(); ++i) a.items()[i] = from_json(items[i], names);
+  for (size_t i = 0; i < items.size(); ++i) a.items()[i] = from_json_at(items[i], names, depth + 1);
   return Value(std::move(a));
 }
-}  // namespace
 
-Value from_json(const json& j, const ObjectNames& names) {
+Value from_json_at(const json& j, const ObjectNames& names, size_t depth) {
   switch (j.type()) {
     case json::value_t::string:
       return Value(j.get<std::string>());
@@ -95,15 +105,22 @@ Value from_json(const json& j, const ObjectNames& names) {
       if (j.contains("$object")) {
         std::string name = j.at("$object").get<std::string>();
         lema::ObjectRef o = names.find(name);
-        if (!o) throw ScriptError("no object named " + name);
+        if (!o)
+          throw ScriptError(names.missing ? names.missing(name)
+                                          : "no object named " + lema::message_text(name));
         return Value(o);
       }
-      if (j.contains("$array")) return array_value(j, names);
-      throw ScriptError("unknown value form " + j.dump());
+      if (j.contains("$array")) return array_value(j, names, depth);
+      throw ScriptError("unknown value form " + shown(j));
     }
     default:
-      throw ScriptError("unsupported value " + j.dump());
+      throw ScriptError("unsupported value " + shown(j));
   }
+}
+}  // namespace
+
+Value from_json(const json& j, const ObjectNames& names) {
+  return from_json_at(j, names, 0);
 }
 
 json to_json(const Value& v, const ObjectNames& names) {

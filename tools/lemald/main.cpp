@@ -1,5 +1,5 @@
 // lemald: the project's command-line host.
-//   lemald run [FILE] [--trace]
+//   lemald run [FILE] [--stream] [--trace]
 //   lemald lookup METHOD [ARG...] [--set PROP=VALUE]... [--language L] [--company C] [--raw]
 //   lemald members CLASS
 //   lemald sql URL [FILE]
@@ -58,6 +58,9 @@ int main(int argc, char** argv) {
   std::string file = "-";
   auto* run = app.add_subcommand("run", "run a JSON script (FILE, or standard input)");
   run->add_option("file", file, "script file, or - for standard input");
+  lemald::RunOptions run_options;
+  run->add_flag("--stream", run_options.stream,
+                "write each result as its step completes (a script error cuts the output short)");
   bool trace = false;
   run->add_flag("--trace", trace, "print on standard error why a step of a member fell back");
 
@@ -103,12 +106,11 @@ int main(int argc, char** argv) {
   }
 
   try {
-    std::string text;
     if (*run) {
-      if (!read_input(file, text)) return 2;
       if (trace) lema::set_swallow_observer(print_reason);
-      return lemald::run_script(text, std::cout, std::cerr);
+      return lemald::run_script_file(file, std::cout, std::cerr, run_options);
     }
+    std::string text;
     if (*lookup) return lemald::print_lookup(lk, std::cout, std::cerr);
     if (*members) return lemald::print_members(cls, std::cout, std::cerr);
     if (*serve) return lemald::serve(so, std::cout, std::cerr);

@@ -1,14 +1,23 @@
 #include "tools/lemald/script.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <ostream>
+#include <stdexcept>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "automation/class_info.h"
 #include "automation/events.h"
 #include "automation/registry.h"
 #include "common/error.h"
+#include "common/message_text.h"
 #include "common/text.h"
 #include "host/clock.h"
 #include "host/date_text_converter.h"
@@ -24,21 +33,24 @@ using lema::Value;
 
 class Run;
 
+// Every text of the output is written as the document as a whole would be.
+std::string dumped(const json& j) {
+  return j.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
 // Writes each interaction into the run's log as soon as it happens, so that objects are
-// named as they are at that moment (and not kept alive by the log).
+// named as they are at that moment (and not kept alive by the log). Entries are kept as
+// their JSON text, a fraction of the memory of the parsed form.
 class JsonLog final : public lema::host::InteractionSink {
  public:
   explicit JsonLog(Run& run) : run_(run) {}
   void record(const lema::host::Interaction& e) override;
-  json take() {
-    json r = std::move(entries_);
-    entries_ = json::array();
-    return r;
-  }
+  // The entries so far, comma-separated, and an empty log.
+  std::string take() { return std::exchange(entries_, std::string()); }
 
  private:
   Run& run_;
-  json entries_ = json::array();
+  std::string entries_;
 };
 
 // Observes the connector's events: logs each one, then answers as the handler step says.
@@ -67,6 +79,7 @@ class Run {
         if (obj->identity() == o.identity()) return n;
       return {};
     };
+    names_.missing = [this](const std::string& n) { return missing(n); };
     scoped_ = board_->install();
   }
   ~Run() {
@@ -75,28 +88,17 @@ class Run {
     lema::host::pin_today(std::nullopt);
   }
 
-  json execute(const json& script) {
-    if (!script.is_object()) throw ScriptError("the script is not an object");
-    if (script.contains("today")) {
-      const json& t = script.at("today");
-      auto d = t.is_string() ? lema::host::parse_date_text(t.get<std::string>()) : std::nullopt;
-      if (!d) throw ScriptError("invalid today");
-      lema::host::pin_today(*d);
+  // Runs step number `index` and gives its result as JSON text; raises ScriptError naming
+  // the step for a script error.
+  std::string execute(const json& step, size_t index) {
+    index_ = index;
+    try {
+      if (step.is_object() && step.contains("op") && step.at("op") == "log")
+        return "{\"log\":[" + log_->take() + "]}";
+      return dumped(run_step(step));
+    } catch (const std::exception& e) {  // ScriptError, json::exception, a value's Error
+      throw ScriptError("step " + std::to_string(index) + ": " + e.what());
     }
-    if (!script.contains("steps") || !script.at("steps").is_array()) throw ScriptError("no steps");
-    json results = json::array();
-    size_t i = 0;
-    for (const json& step : script.at("steps")) {
-      try {
-        results.push_back(run_step(step));
-      } catch (const ScriptError& e) {
-        throw ScriptError("step " + std::to_string(i) + ": " + e.what());
-      } catch (const json::exception& e) {
-        throw ScriptError("step " + std::to_string(i) + ": " + e.what());
-      }
-      ++i;
-    }
-    return json{{"results", std::move(results)}};
   }
 
   const ObjectNames& names() const { return names_; }
@@ -115,10 +117,20 @@ class Run {
   ObjectRef object(const json& step) {
     std::string n = text_field(step, "obj");
     auto it = objects_.find(n);
-    if (it == objects_.end()) throw ScriptError("no object named " + n);
+    if (it == objects_.end()) throw ScriptError(missing(n));
     return it->second;
   }
-  void name(const std::string& as, ObjectRef o) { objects_[as] = std::move(o); }
+  void name(const std::string& as, ObjectRef o) {
+    objects_[as] = std::move(o);
+    failures_.erase(as);
+  }
+  // The error for a name that no object has, with the reason when a step that was to
+  // create it failed.
+  std::string missing(const std::string& n) const {
+    std::string text = "no object named " + lema::message_text(n);
+    if (auto it = failures_.find(n); it != failures_.end()) text += ": " + it->second;
+    return text;
+  }
 
   static json error(const std::exception& e) { return json{{"error", e.what()}}; }
 
@@ -176,7 +188,7 @@ class Run {
     if (op == "release") {
       std::string n = text_field(step, "obj");
       auto it = objects_.find(n);
-      if (it == objects_.end()) throw ScriptError("no object named " + n);
+      if (it == objects_.end()) throw ScriptError(missing(n));
       ObjectRef o = std::move(it->second);
       objects_.erase(it);
       loggers_.erase(n);
@@ -192,6 +204,8 @@ class Run {
         name(as, open_connection(url, sql));
         return json{{"ok", true}};
       } catch (const std::exception& e) {
+        failures_[as] = "its connection failed at step " + std::to_string(index_) + ": " +
+                        lema::message_text(e.what());
         return error(e);
       }
     }
@@ -209,17 +223,14 @@ class Run {
       std::string n = text_field(step, "obj");
       object(step);
       auto it = loggers_.find(n);
-      if (it == loggers_.end()) return json{{"error", n + " raises no events"}};
+      if (it == loggers_.end()) return json{{"error", lema::message_text(n) + " raises no events"}};
       if (step.contains("cancel")) it->second->cancel = from_json(step.at("cancel"), names_);
       if (step.contains("calledProgram"))
         it->second->called_program = from_json(step.at("calledProgram"), names_);
       return json{{"ok", true}};
     }
     if (op == "pick") return pick_step(step);
-    if (op == "log") {
-      return json{{"log", log_->take()}};
-    }
-    throw ScriptError("unknown op \"" + op + "\"");
+    throw ScriptError("unknown op \"" + lema::message_text(op) + "\"");
   }
 
   json host_step(const json& step) {
@@ -239,7 +250,7 @@ class Run {
         cfg.translation = T::Prefix;
         cfg.prefix = t.at("prefix").get<std::string>();
       } else
-        throw ScriptError("unknown translate form " + t.dump());
+        throw ScriptError("unknown translate form " + lema::message_text(dumped(t)));
     }
     if (step.contains("fail"))
       for (const json& f : step.at("fail")) cfg.fail.insert(f.get<std::string>());
@@ -270,7 +281,7 @@ class Run {
   json members_step(const json& step) {
     std::string cls = text_field(step, "class");
     auto entry = lema::Registry::global().find(cls);
-    if (!entry) return json{{"error", "Cannot create an instance of " + cls}};
+    if (!entry) return json{{"error", "Cannot create an instance of " + lema::message_text(cls)}};
     const lema::ClassInfo* info = entry->info;
     ObjectRef keep;
     try {
@@ -307,7 +318,9 @@ class Run {
     Value called = step.contains("calledProgram") ? from_json(step.at("calledProgram"), names_)
                                                   : Value(int32_t{0});
     ObjectRef sibling = board_->sibling_of(*cn);
-    if (!sibling) return json{{"error", text_field(step, "obj") + " holds no sibling connector"}};
+    if (!sibling)
+      return json{
+          {"error", lema::message_text(text_field(step, "obj")) + " holds no sibling connector"}};
     try {
       lema::host::pick(*sibling, cancel, data, called);
       return json{{"cancel", to_json(cancel, names_)}, {"calledProgram", to_json(called, names_)}};
@@ -322,7 +335,9 @@ class Run {
   std::vector<std::unique_ptr<lema::ScopedClass>> scoped_;
   std::map<std::string, ObjectRef> objects_;
   std::map<std::string, std::shared_ptr<EventLogger>> loggers_;
+  std::map<std::string, std::string> failures_;  // name -> why the step naming it failed
   ObjectNames names_;
+  size_t index_ = 0;  // of the step running
 };
 
 void JsonLog::record(const lema::host::Interaction& e) {
@@ -334,7 +349,8 @@ void JsonLog::record(const lema::host::Interaction& e) {
     for (const Value& v : e.args) a.push_back(to_json(v, run_.names()));
     entry["args"] = std::move(a);
   }
-  entries_.push_back(std::move(entry));
+  if (!entries_.empty()) entries_ += ',';
+  entries_ += dumped(entry);
 }
 
 void EventLogger::on_event(const lema::Object&, std::string_view event, std::span<Value> args) {
@@ -346,20 +362,208 @@ void EventLogger::on_event(const lema::Object&, std::string_view event, std::spa
   if (called_program && args.size() > 2) args[2] = *called_program;
 }
 
+// First reading: checks that the script is valid JSON, no deeper than kMaxJsonNesting,
+// an object with a list of steps, and finds its "today" (wherever it stands). As a parsed
+// document would, the last of repeated top-level keys counts.
+class ScriptShape final : public nlohmann::json_sax<json> {
+ public:
+  std::optional<std::string> error;  // a script error found, without "lemald: "
+  bool is_object = false;
+  size_t steps_keys = 0;         // "steps" keys at the top level
+  bool steps_is_list = false;    // the last one holds a list
+  std::optional<bool> today_ok;  // the last "today": a valid date; none when absent
+  lema::Date today;
+
+  bool null() override { return scalar(json::value_t::null); }
+  bool boolean(bool) override { return scalar(json::value_t::boolean); }
+  bool number_integer(number_integer_t) override { return scalar(json::value_t::number_integer); }
+  bool number_unsigned(number_unsigned_t) override {
+    return scalar(json::value_t::number_unsigned);
+  }
+  bool number_float(number_float_t, const string_t&) override {
+    return scalar(json::value_t::number_float);
+  }
+  bool string(string_t& val) override {
+    if (depth_ == 1 && key_ == "today") {
+      auto d = lema::host::parse_date_text(val);
+      today_ok = d.has_value();
+      if (d) today = *d;
+      key_.clear();
+      return true;
+    }
+    return scalar(json::value_t::string);
+  }
+  bool binary(binary_t&) override { return scalar(json::value_t::binary); }
+  bool start_object(std::size_t) override { return open(json::value_t::object); }
+  bool end_object() override { return close(); }
+  bool start_array(std::size_t) override { return open(json::value_t::array); }
+  bool end_array() override { return close(); }
+  bool key(string_t& val) override {
+    if (depth_ == 1) {
+      key_ = val;
+      if (key_ == "steps") ++steps_keys;
+    }
+    return true;
+  }
+  bool parse_error(std::size_t, const std::string& last_token,
+                   const nlohmann::detail::exception& ex) override {
+    // The message quotes the last token read, which may be a whole long text: shorten it.
+    std::string what = ex.what();
+    if (size_t at = what.rfind(last_token); !last_token.empty() && at != std::string::npos)
+      what.replace(at, last_token.size(), lema::message_text(last_token));
+    error = "the script is not valid JSON: " + what;
+    return false;
+  }
+
+ private:
+  // A value at the top level of the script object settles the key it belongs to.
+  void settle(json::value_t type) {
+    if (depth_ != 1) return;
+    if (key_ == "steps") steps_is_list = type == json::value_t::array;
+    if (key_ == "today") today_ok = false;
+    key_.clear();
+  }
+  bool scalar(json::value_t type) {
+    if (depth_ == 0) return true;  // a bare value: not an object
+    settle(type);
+    if (depth_ == 2 && in_steps_) ++step_;
+    return true;
+  }
+  bool open(json::value_t type) {
+    if (depth_ == 0) is_object = type == json::value_t::object;
+    if (depth_ == 1) in_steps_ = key_ == "steps";
+    settle(type);
+    if (++depth_ > kMaxJsonNesting) {
+      error = (in_steps_ && depth_ > 2 ? "step " + std::to_string(step_) + ": " : std::string()) +
+              "JSON nested more than " + std::to_string(kMaxJsonNesting) + " levels deep";
+      return false;
+    }
+    return true;
+  }
+  bool close() {
+    if (--depth_ == 2 && in_steps_) ++step_;
+    if (depth_ == 1) in_steps_ = false;
+    return true;
+  }
+
+  size_t depth_ = 0;
+  std::string key_;  // the top-level key whose value comes next
+  bool in_steps_ = false;
+  size_t step_ = 0;
+};
+
+// The results document, {"results":[r0,r1,...]}, written one result at a time: straight
+// to the output when streaming, otherwise to an unnamed temporary file (in memory when
+// none can be made) that is copied to the output once the run has succeeded.
+class ResultWriter {
+ public:
+  ResultWriter(std::ostream& out, bool stream)
+      : out_(out), spool_(stream ? nullptr : std::tmpfile()), buffered_(!stream && !spool_) {}
+  ~ResultWriter() {
+    if (spool_) std::fclose(spool_);
+  }
+  ResultWriter(const ResultWriter&) = delete;
+  ResultWriter& operator=(const ResultWriter&) = delete;
+
+  void add(const std::string& result) {
+    write(count_++ == 0 ? "{\"results\":[" : ",");
+    write(result);
+  }
+  void finish() {
+    write(count_ == 0 ? "{\"results\":[]}\n" : "]}\n");
+    if (buffered_) out_ << buffer_;
+    if (spool_) {
+      if (std::fflush(spool_) != 0 || std::fseek(spool_, 0, SEEK_SET) != 0)
+        throw std::runtime_error(std::string("cannot read back the results: ") +
+                                 std::strerror(errno));
+      char chunk[1 << 16];
+      for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, spool_)) > 0;)
+        out_.write(chunk, static_cast<std::streamsize>(n));
+    }
+    out_.flush();
+  }
+
+ private:
+  void write(std::string_view text) {
+    if (spool_) {
+      if (std::fwrite(text.data(), 1, text.size(), spool_) != text.size())
+        throw std::runtime_error(std::string("cannot keep the results: ") + std::strerror(errno));
+    } else if (buffered_) {
+      buffer_ += text;
+    } else {
+      out_ << text;
+    }
+  }
+
+  std::ostream& out_;
+  std::FILE* spool_;
+  bool buffered_;
+  std::string buffer_;
+  size_t count_ = 0;
+};
+
+struct FileCloser {
+  void operator()(std::FILE* f) const noexcept { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// The script as a file that can be read twice: the named file, or standard input copied to
+// an unnamed temporary file.
+File open_script(const std::string& file) {
+  if (file != "-") {
+    std::error_code ec;
+    if (std::filesystem::is_directory(file, ec))
+      throw ScriptError("cannot read " + lema::message_text(file) + ": it is a directory");
+    File f(std::fopen(file.c_str(), "rb"));
+    if (!f)
+      throw ScriptError("cannot read " + lema::message_text(file) + ": " + std::strerror(errno));
+    return f;
+  }
+  File f(std::tmpfile());
+  if (!f) throw ScriptError(std::string("cannot keep standard input: ") + std::strerror(errno));
+  char chunk[1 << 16];
+  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0;)
+    if (std::fwrite(chunk, 1, n, f.get()) != n)
+      throw ScriptError(std::string("cannot keep standard input: ") + std::strerror(errno));
+  if (std::ferror(stdin)) throw ScriptError("cannot read standard input");
+  std::rewind(f.get());
+  return f;
+}
+
 }  // namespace
 
-int run_script(const std::string& text, std::ostream& out, std::ostream& err) {
-  json script;
+int run_script_file(const std::string& file, std::ostream& out, std::ostream& err,
+                    const RunOptions& options) {
   try {
-    script = json::parse(text);
-  } catch (const json::exception& e) {
-    err << "lemald: the script is not valid JSON: " << e.what() << "\n";
-    return 2;
-  }
-  try {
+    File script = open_script(file);
+    ScriptShape shape;
+    json::sax_parse(script.get(), &shape);
+    if (shape.error) throw ScriptError(*shape.error);
+    if (!shape.is_object) throw ScriptError("the script is not an object");
+    if (shape.today_ok && !*shape.today_ok) throw ScriptError("invalid today");
+    if (!shape.steps_keys || !shape.steps_is_list) throw ScriptError("no steps");
+
+    // Second reading: each step runs as soon as it is parsed, and is then dropped.
+    std::rewind(script.get());
     Run run;
-    json results = run.execute(script);
-    out << results.dump(-1, ' ', false, json::error_handler_t::replace) << "\n";
+    if (shape.today_ok) lema::host::pin_today(shape.today);
+    ResultWriter results(out, options.stream);
+    size_t steps_keys = 0, index = 0;
+    bool in_steps = false;
+    auto on_event = [&](int depth, json::parse_event_t event, json& parsed) {
+      if (depth == 1 && event == json::parse_event_t::key) {
+        // Only the last "steps" list runs, as only it would be kept in a parsed document.
+        in_steps = parsed == "steps" && ++steps_keys == shape.steps_keys;
+        return in_steps;
+      }
+      if (depth != 2 || !in_steps) return depth > 1 || event != json::parse_event_t::value;
+      if (event == json::parse_event_t::object_start || event == json::parse_event_t::array_start)
+        return true;
+      results.add(run.execute(parsed, index++));
+      return false;
+    };
+    const json rest = json::parse(script.get(), on_event);  // the emptied top level
+    results.finish();
     return 0;
   } catch (const std::exception& e) {
     err << "lemald: " << e.what() << "\n";

@@ -1,0 +1,104 @@
+// Several threads drive their own lookups, all holding one shared host object, while the
+// main thread registers, replaces and removes classes by name; weak references to objects
+// that other threads release are locked meanwhile. Built also under ThreadSanitizer.
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "automation/class_info.h"
+#include "automation/registry.h"
+#include "lema/lema.h"
+
+namespace {
+using namespace lema;
+
+std::atomic<int> g_failures{0}, g_iterations{0}, g_registered{0}, g_dropped{0};
+void expect(bool ok, const char* what) {
+  if (!ok && g_failures.fetch_add(1) < 10) std::fprintf(stderr, "thread_stress: %s\n", what);
+}
+
+// A sibling lookup registered through the C interface; its StringaSQL is "SELECT 1".
+int sibling_invoke(void*, void*, lema_object*, const char* member, int, lema_value*, size_t,
+                   lema_value* result) {
+  return std::strcmp(member, "StringaSQL") ? LEMA_OK : lema_value_set_string(result, "SELECT 1", 8);
+}
+const lema_class_callbacks kSibling{nullptr, sibling_invoke, nullptr,
+                                    [](void*) { g_dropped.fetch_add(1); }};
+void register_c(const char* name) {
+  g_registered.fetch_add(1);
+  expect(lema_register_class(name, &kSibling, nullptr) == LEMA_OK, "register");
+}
+
+// An object whose end takes a while, so that weak references to it are locked meanwhile.
+class Ending final : public Object {
+ public:
+  ~Ending() override {
+    alive = false;
+    std::this_thread::yield();
+  }
+  const ClassInfo& class_info() const override {
+    static const ClassInfo info("Ending", {});
+    return info;
+  }
+  bool alive = true;
+};
+std::mutex g_slots_mutex;
+std::vector<WeakRef<Object>> g_slots(8);
+
+void worker(const ObjectRef& host, int seed, std::chrono::steady_clock::time_point end) {
+  for (int i = 0; std::chrono::steady_clock::now() < end; ++i, g_iterations.fetch_add(1)) {
+    // An object of this thread that the others lock through weak references while it ends,
+    // and one of theirs, which this thread locks while they may be ending it.
+    ObjectRef mine = make_object<Ending>();
+    WeakRef<Object> other;
+    {
+      std::lock_guard lock(g_slots_mutex);
+      other = std::exchange(g_slots[static_cast<size_t>(seed + i) % g_slots.size()],
+                            WeakRef<Object>(mine.get()));
+    }
+    auto lock_other = [&] {
+      if (ObjectRef o = other.lock())
+        expect(static_cast<Ending&>(*o).alive, "a weak reference reached an ending object");
+    };
+
+    ObjectRef lk = create_object("LEMA_LOOKUPDECODE.CLSCG_LOOKUP");
+    set_property(*lk, "ActiveInterface", Value(host));
+    call_method(*lk, "CodiciIva");  // creates the sibling by name
+    expect(get_property(*lk, "StringaSQL") == Value("SELECT 1"), "sibling lookup");
+    lock_other();
+    lema_object* extra = nullptr;
+    if (lema_create("STRESS.EXTRA", &extra) == LEMA_OK) lema_release(extra);
+    mine.reset();
+    lock_other();
+  }
+}
+}  // namespace
+
+int main() {
+  register_c("PIRO_LOOKUPDECODE.CLSCO_LOOKUP");
+  ObjectRef host = make_object<Ending>();  // the one host object, set on every lookup
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) threads.emplace_back(worker, std::cref(host), t, end);
+  while (std::chrono::steady_clock::now() < end) {
+    register_c("STRESS.EXTRA");
+    register_c("PIRO_LOOKUPDECODE.CLSCO_LOOKUP");  // replaces the sibling in use
+    expect(lema_unregister_class("STRESS.EXTRA") == LEMA_OK, "unregister");
+    std::this_thread::sleep_for(std::chrono::microseconds(20));  // leave the workers time
+  }
+  for (auto& t : threads) t.join();
+  g_slots.clear();
+  lema_unregister_class("PIRO_LOOKUPDECODE.CLSCO_LOOKUP");
+
+  expect(host->ref_count() == 1, "the shared host's count back to 1");
+  expect(g_dropped == g_registered, "every replaced or removed class dropped");
+  expect(!Registry::global().find("STRESS.EXTRA"), "registry left clean");
+  std::printf("thread_stress: %d iterations, %d registrations, %d failures\n", g_iterations.load(),
+              g_registered.load(), g_failures.load());
+  return g_failures == 0 ? 0 : 1;
+}
