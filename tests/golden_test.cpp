@@ -25,7 +25,17 @@ namespace {
 
 using nlohmann::json;
 
-enum class Host { None, Standard, ByName, DefaultsNumbered, Failing, Explicit, Mark, MarkStandard };
+enum class Host {
+  None,
+  Standard,
+  ByName,
+  DefaultsNumbered,
+  Failing,
+  Explicit,
+  Mark,
+  MarkStandard,
+  FailNth
+};
 
 // A host reached by member name only (as a host registered through the C interface is).
 class ByNameHost final : public Object {
@@ -59,6 +69,23 @@ class MarkingHost final : public host::HostFramework {
   static Value fail() { raise(ErrorCode::Host, "no"); }
   bool standard_;
   int calls_ = 0;
+};
+
+// Numbers its translations as the recording host does, but fails at call `fail_at`.
+class NthFailingHost final : public host::HostFramework {
+ public:
+  explicit NthFailingHost(int n) : fail_at_(n) {}
+  Value LanguageCode() override { raise(ErrorCode::Host, "no"); }
+  Value CompanyCode() override { raise(ErrorCode::Host, "no"); }
+  void Translate(std::string_view text, std::string& out) override {
+    if (++calls_ == fail_at_) raise(ErrorCode::Host, "translation failed");
+    out.append(text).append("#" + std::to_string(calls_));
+  }
+  bool IsHostOptionSet() override { return false; }
+  static inline int fail_at = 0;
+
+ private:
+  int fail_at_, calls_ = 0;
 };
 
 std::vector<std::string>& swallowed() {
@@ -159,6 +186,8 @@ ObjectRef make_host(Host h, const Path& p, const std::vector<ObjectRef>& control
     case Host::Mark:
     case Host::MarkStandard:
       return make_object<MarkingHost>(h == Host::MarkStandard);
+    case Host::FailNth:
+      return make_object<NthFailingHost>(NthFailingHost::fail_at);
     case Host::DefaultsNumbered:
       cfg.fail = {"LanguageCode", "CompanyCode"};
       break;
@@ -434,6 +463,20 @@ TEST_P(Golden, AFailingStepKeepsThePreviousStatement) {
     for (const auto& [k, want] : r.before) {
       EXPECT_TRUE(r.got.at(k) == b.head.expect.at(k) || r.got.at(k) == want) << k;
     }
+  }
+}
+
+// A translation failing at any one call leaves that text in Italian; the others are
+// translated, in text order.
+TEST_P(Golden, ATranslationFailingAtOneCallKeepsThatText) {
+  const Variant v = variants(b, b.head)[0];
+  const std::string numbered = unmark(b.statement, true);
+  for (int n = 1; numbered != unmark(b.statement, false); ++n) {
+    NthFailingHost::fail_at = n;
+    const std::string got = run(b, b.head, Host::FailNth, v.args, v.settings).sql;
+    const std::string want = unmark(b.statement, true, n);
+    ASSERT_TRUE(same(got, want)) << "translation " << n;
+    if (want == numbered) break;  // past the last one
   }
 }
 

@@ -208,7 +208,7 @@ Value value_of(const std::string& t, const std::vector<ObjectRef>& controls) {
   return Value(static_cast<int32_t>(std::stol(t)));
 }
 
-std::string unmark(const std::string& s, bool numbered) {
+std::string unmark(const std::string& s, bool numbered, int plain_at) {
   static const std::string open = "\u00ab", close = "\u00bb";
   std::string out;
   int n = 0;
@@ -220,9 +220,9 @@ std::string unmark(const std::string& s, bool numbered) {
     const size_t hash = text.rfind('#');
     const bool counted = hash != std::string::npos && hash + 1 < text.size() &&
                          text.find_first_not_of("0123456789", hash + 1) == std::string::npos;
-    if (counted) n = std::stoi(text.substr(hash + 1)) - 1;
+    if (counted) n = std::stoi(text.substr(hash + 1)) - 1;  // NOLINT
     out.append(s, at, b - at).append(text, 0, counted ? hash : text.size());
-    if (numbered) out += "#" + std::to_string(++n);
+    if (++n != plain_at && numbered) out += "#" + std::to_string(n);
     at = e + close.size();
   }
   return out.append(s, at);

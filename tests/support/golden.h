@@ -58,8 +58,8 @@ Value value_of(const std::string& token, const std::vector<ObjectRef>& controls)
 std::string expected_statement(const Block& b, const Path& p);
 // Replaces, in order, the first occurrence of each old text after the previous change.
 std::string apply_hunks(std::string s, const Hunks& hunks, const std::string& where = {});
-// «x» -> x, or x#1, x#2, ... when numbered.
-std::string unmark(const std::string& s, bool numbered);
+// «x» -> x, or x#1, x#2, ... when numbered (but x alone for the call numbered `plain_at`).
+std::string unmark(const std::string& s, bool numbered, int plain_at = 0);
 // Rewrites a golden file from what the library produces now (lema_tests --update).
 void update(const std::string& file);
 std::vector<std::string> tokens(const std::string& line);
