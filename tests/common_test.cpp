@@ -83,7 +83,10 @@ TEST(Values, ArraysKeepTheirBoundsAndCopyOnWrite) {
   a.at(2, 1) = Value("x");
   for (auto f : std::initializer_list<std::function<void()>>{
            [&] { a.at(0, 0); }, [&] { a.at(3, 0); }, [&] { a.at(1, 3); }, [&] { a.at(1); },
-           [&] { a.lbound(2); }, [] { Array({{0, -1}}); }})
+           [&] { a.lbound(2); },
+           [] {
+             Array({{0, -1}});
+           }})
     EXPECT_EQ(error_of(f), "9 Subscript out of range");
   Array list({{-1, 2}});
   list.at(0) = Value(int32_t{5});
@@ -158,12 +161,17 @@ TEST(Dispatch, PropertiesByNameWithAccessorsAndConversions) {
       {[&] { let_property(*s, "Count", Value("twelve")); }, "13 Type mismatch: Count"},
       {[&] { let_property(*s, "Count", Value(int32_t{70000})); }, "6 Overflow: Count"},
       {[&] { let_property(*s, "Note", Value::missing()); }, "13 Type mismatch: Note"},
-      {[&] { let_property(*s, "Link", Value(int32_t{1})); }, "438 Property cannot be Let: Test.Sample.Link"},
-      {[&] { set_property(*s, "Count", Value::nothing()); }, "438 Property cannot be Set: Test.Sample.Count"},
+      {[&] { let_property(*s, "Link", Value(int32_t{1})); },
+       "438 Property cannot be Let: Test.Sample.Link"},
+      {[&] { set_property(*s, "Count", Value::nothing()); },
+       "438 Property cannot be Set: Test.Sample.Count"},
       {[&] { set_property(*s, "Note", Value(int32_t{1})); }, "424 Object required: Note"},
-      {[&] { let_property(*s, "Join", Value(int32_t{1})); }, "438 Not a property: Test.Sample.Join"},
-      {[&] { get_property(*s, "Nope"); }, "438 Object doesn't support this property or method: Test.Sample.Nope"},
-      {[&] { call_method(*s, "Note", {Value(int32_t{1})}); }, "450 Wrong number of arguments: Note"},
+      {[&] { let_property(*s, "Join", Value(int32_t{1})); },
+       "438 Not a property: Test.Sample.Join"},
+      {[&] { get_property(*s, "Nope"); },
+       "438 Object doesn't support this property or method: Test.Sample.Nope"},
+      {[&] { call_method(*s, "Note", {Value(int32_t{1})}); },
+       "450 Wrong number of arguments: Note"},
   };
   for (const auto& [f, text] : errors) EXPECT_EQ(error_of(f), text);
 }
@@ -173,11 +181,17 @@ TEST(Dispatch, MethodsWithOptionalAndByReferenceArguments) {
   EXPECT_EQ(call_method(*s, "Join", {Value(int32_t{1}), Value("2"), Value(3.0)}), Value("1|2|3"));
   EXPECT_EQ(error_of([&] { call_method(*s, "Join", {Value(int32_t{1})}); }),
             "449 Argument not optional: B: Join");
-  EXPECT_EQ(error_of([&] { call_method(*s, "Join", {Value(), Value("x"), Value("c")}); }),
+  EXPECT_EQ(error_of([&] {
+              call_method(*s, "Join", {Value(), Value("x"), Value("c")});
+            }),
             "13 Type mismatch: Join");
-  EXPECT_EQ(error_of([&] { call_method(*s, "Join", {Value(), Value(), Value(), Value()}); }),
+  EXPECT_EQ(error_of([&] {
+              call_method(*s, "Join", {Value(), Value(), Value(), Value()});
+            }),
             "450 Wrong number of arguments: Join");
-  EXPECT_EQ(error_of([&] { call_method(*s, "Join", {Value::missing(), Value(), Value()}); }),
+  EXPECT_EQ(error_of([&] {
+              call_method(*s, "Join", {Value::missing(), Value(), Value()});
+            }),
             "449 Argument not optional: A: Join");
   std::vector<Value> args{Value(int32_t{4})};
   call_method(*s, "Bump", args);
@@ -231,9 +245,11 @@ TEST(Registry, CreatesByNameAndHostsReplaceFactories) {
     ScopedClass scoped(
         "Test.Sample", []() -> ObjectRef { raise(ErrorCode::Host, "refused"); }, reg);
     EXPECT_EQ(error_of([&] { reg.create("Test.Sample"); }), "10000 refused");
-    ScopedClass other("Test.Sample", []() -> ObjectRef { throw std::runtime_error("gone"); }, reg);
+    ScopedClass other(
+        "Test.Sample", []() -> ObjectRef { throw std::runtime_error("gone"); }, reg);
     EXPECT_EQ(error_of([&] { reg.create("Test.Sample"); }), "429 Test.Sample: gone");
-    ScopedClass empty("test.sample", [] { return ObjectRef(); }, reg);
+    ScopedClass empty(
+        "test.sample", [] { return ObjectRef(); }, reg);
     EXPECT_EQ(error_of([&] { reg.create("Test.Sample"); }),
               "429 Cannot create an instance of Test.Sample");
   }

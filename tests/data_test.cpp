@@ -45,14 +45,17 @@ class OnBackend : public ::testing::TestWithParam<Backend> {
 };
 
 TEST_P(OnBackend, ValuesKeepTheirKind) {
-  database({"CREATE TABLE T (I INTEGER, D DOUBLE, S VARCHAR(20), DT DATE, TS DATETIME, B BIGINT)",
-            "INSERT INTO T VALUES (42, 2.5, 'àbc', '2024-03-15', '2024-03-15 10:30:00', 4294967296)",
-            "INSERT INTO T VALUES (NULL, NULL, NULL, NULL, NULL, -5)"});
+  database(
+      {"CREATE TABLE T (I INTEGER, D DOUBLE, S VARCHAR(20), DT DATE, TS DATETIME, B BIGINT)",
+       "INSERT INTO T VALUES (42, 2.5, 'àbc', '2024-03-15', '2024-03-15 10:30:00', 4294967296)",
+       "INSERT INTO T VALUES (NULL, NULL, NULL, NULL, NULL, -5)"});
   Ref<Recordset> rs = db->Execute("SELECT I, D, S, DT, TS, B FROM T ORDER BY I DESC");
   EXPECT_EQ(rs->RecordCount(), 2);
   const std::tuple<int32_t, int32_t, Value> fields[] = {
-      {ado::adInteger, 4, Value(int32_t{42})}, {ado::adDouble, 8, Value(2.5)},
-      {ado::adVarWChar, 3, Value("àbc")},       {ado::adDBTimeStamp, 16, day(2024, 3, 15)},
+      {ado::adInteger, 4, Value(int32_t{42})},
+      {ado::adDouble, 8, Value(2.5)},
+      {ado::adVarWChar, 3, Value("àbc")},
+      {ado::adDBTimeStamp, 16, day(2024, 3, 15)},
       {ado::adDBTimeStamp, 16, day(2024, 3, 15, 10, 30)},
       {ado::adBigInt, 8, Value(*Decimal::parse("4294967296"))}};
   for (int32_t i = 0; i < 6; ++i) {
@@ -79,15 +82,18 @@ TEST_P(OnBackend, CommandsCountTheirRowsAndFailuresRaise) {
   EXPECT_EQ(db->Execute("INSERT INTO T VALUES (1)", &affected)->State(), ado::adStateClosed);
   EXPECT_EQ(affected, Value(int32_t{1}));
   db->Execute("INSERT INTO T VALUES (2)");
-  EXPECT_FALSE(db->Execute("UPDATE T SET A = A + 1", &affected, ado::adCmdText | ado::adExecuteNoRecords));
+  EXPECT_FALSE(
+      db->Execute("UPDATE T SET A = A + 1", &affected, ado::adCmdText | ado::adExecuteNoRecords));
   EXPECT_EQ(affected, Value(int32_t{2}));
   EXPECT_EQ(db->Execute("SELECT A FROM T", &affected, ado::adCmdUnknown)->RecordCount(), 2);
   EXPECT_EQ(affected, Value(int32_t{-1}));
   const std::pair<std::function<void()>, const char*> errors[] = {
-      {[&] { db->Execute(" \r\n "); }, "-2147217908 Command text was not set for the command object."},
+      {[&] { db->Execute(" \r\n "); },
+       "-2147217908 Command text was not set for the command object."},
       {[&] { db->Execute("T", nullptr, 4); }, "438 Only text commands are supported."},
       {[&] { db->Open(Value(url)); }, "3705 Operation is not allowed when the object is open."},
-      {[&] { db->SetConnectionString("x"); }, "3705 Operation is not allowed when the object is open."},
+      {[&] { db->SetConnectionString("x"); },
+       "3705 Operation is not allowed when the object is open."},
   };
   for (const auto& [f, text] : errors) EXPECT_EQ(error_of(f), text);
   EXPECT_TRUE(error_of([&] { db->Execute("SELECT * FROM NO_SUCH_TABLE"); }).starts_with("3001 "));
@@ -95,10 +101,13 @@ TEST_P(OnBackend, CommandsCountTheirRowsAndFailuresRaise) {
   EXPECT_EQ(error_of([&] { db->Execute("SELECT 1"); }),
             "3709 The connection cannot be used to perform this operation. It is either closed "
             "or invalid in this context.");
-  EXPECT_EQ(error_of([&] { db->Close(); }), "3704 Operation is not allowed when the object is closed.");
+  EXPECT_EQ(error_of([&] { db->Close(); }),
+            "3704 Operation is not allowed when the object is closed.");
   auto bad = make_object<Connection>();
   const std::string nowhere = testing::scratch_dir().string() + "/no/such/dir/x.db";
-  EXPECT_TRUE(error_of([&] { bad->Open(Value(testing::url_for(GetParam(), nowhere))); }).starts_with("3001 "));
+  EXPECT_TRUE(error_of([&] {
+                bad->Open(Value(testing::url_for(GetParam(), nowhere)));
+              }).starts_with("3001 "));
   EXPECT_EQ(bad->State(), ado::adStateClosed);
 }
 
@@ -108,13 +117,15 @@ TEST_P(OnBackend, ByNameAsAHostUsesIt) {
   Object& c = *db;
   EXPECT_EQ(get_property(c, "ConnectionString"), Value(url));
   let_property(c, "CursorLocation", Value(ado::adUseClient));
-  std::vector<Value> args{Value("SELECT N, NAME FROM T ORDER BY N"), Value(), Value(ado::adCmdText)};
+  std::vector<Value> args{Value("SELECT N, NAME FROM T ORDER BY N"), Value(),
+                          Value(ado::adCmdText)};
   ObjectRef rs = to_object(call_method(c, "Execute", args));
   EXPECT_EQ(args[1], Value(int32_t{-1}));  // RecordsAffected comes back by reference
   ObjectRef fields = to_object(get_property(*rs, "Fields"));
   EXPECT_EQ(get_property(*fields, "Count"), Value(int32_t{2}));
   ObjectRef name = to_object(call_method(*fields, "Item", {Value("NAME")}));
-  EXPECT_EQ(get_property(*to_object(call_method(*fields, "Item", {Value(int32_t{0})})), "Name"), Value("N"));
+  EXPECT_EQ(get_property(*to_object(call_method(*fields, "Item", {Value(int32_t{0})})), "Name"),
+            Value("N"));
   call_method(*rs, "MoveFirst");
   EXPECT_EQ(get_property(*name, "Value"), Value("uno"));
   call_method(*rs, "MoveNext");
@@ -127,8 +138,9 @@ TEST_P(OnBackend, ByNameAsAHostUsesIt) {
   auto other = make_object<Recordset>();
   EXPECT_EQ(error_of([&] { other->Open(Value("SELECT 1"), Value(ObjectRef(other))); }),
             "3709 The connection cannot be used to perform this operation.");
-  EXPECT_EQ(error_of([&] { other->Open(Value("CREATE TABLE U (A INTEGER)"), Value(ObjectRef(db))); }),
-            "3219 The command returned no rows.");
+  EXPECT_EQ(
+      error_of([&] { other->Open(Value("CREATE TABLE U (A INTEGER)"), Value(ObjectRef(db))); }),
+      "3219 The command returned no rows.");
   call_method(c, "Close");
   call_method(c, "Open", {Value(url), Value(""), Value(""), Value(int32_t{-1})});
   EXPECT_EQ(get_property(c, "State"), Value(ado::adStateOpen));
@@ -148,21 +160,26 @@ TEST_P(OnBackend, FiscalYearsComeBackAsAnInMemoryList) {
   call_method(*lk, "EserciziContabili", {Value(ObjectRef(db)), Value(int32_t{12})});
   EXPECT_EQ(lk->Caption(), Value("Elenco esercizi contabili"));
   EXPECT_EQ(lk->IDLookup, Value("Lkp_EserciziContabili"));
-  EXPECT_EQ(lk->StringaSQL(), Value("SELECT CG08_CODICE, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) "));
+  EXPECT_EQ(lk->StringaSQL(),
+            Value("SELECT CG08_CODICE, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) "));
   std::string heads;
   const Array& cols = lk->ColonneLookup().as_array();
-  for (int32_t c = 0; c <= cols.ubound(0); ++c) heads += to_text(cols.at(c, 0)) + "|" + to_text(cols.at(c, 1)) + ";";
-  EXPECT_EQ(heads, "Esercizio|;Inizio esercizio|;Fine esercizio|;Corrente|;Chiuso|;Ammortamenti|;"
-                   "Risconti|;Cambi cli.|;Cambi att.|;Cambi for.|;Cambi pas.|;");
+  for (int32_t c = 0; c <= cols.ubound(0); ++c)
+    heads += to_text(cols.at(c, 0)) + "|" + to_text(cols.at(c, 1)) + ";";
+  EXPECT_EQ(heads,
+            "Esercizio|;Inizio esercizio|;Fine esercizio|;Corrente|;Chiuso|;Ammortamenti|;"
+            "Risconti|;Cambi cli.|;Cambi att.|;Cambi for.|;Cambi pas.|;");
   auto* rs = dynamic_cast<Recordset*>(lk->LookupRecordset.get());
   ASSERT_NE(rs, nullptr);
   std::string fields;
   for (int32_t i = 0; i < rs->field_count(); ++i)
     fields += rs->field(i).name + " " + std::to_string(rs->field(i).type) + " " +
-              std::to_string(rs->field(i).defined_size) + " " + std::to_string(rs->field(i).attributes) + ";";
-  EXPECT_EQ(fields, "ESER 202 7 -1;DATAIN 133 0 -1;DATAFI 133 0 -1;CORRENTE 130 2 -1;CHIUSO 130 2 -1;"
-                    "AMMGEN 130 2 -1;RISCGEN 130 2 -1;ADECBCLIGEN 130 2 -1;ADECBATTGEN 130 2 -1;"
-                    "ADECBFORGEN 130 2 -1;ADECBPASGEN 130 2 -1;");
+              std::to_string(rs->field(i).defined_size) + " " +
+              std::to_string(rs->field(i).attributes) + ";";
+  EXPECT_EQ(fields,
+            "ESER 202 7 -1;DATAIN 133 0 -1;DATAFI 133 0 -1;CORRENTE 130 2 -1;CHIUSO 130 2 -1;"
+            "AMMGEN 130 2 -1;RISCGEN 130 2 -1;ADECBCLIGEN 130 2 -1;ADECBATTGEN 130 2 -1;"
+            "ADECBFORGEN 130 2 -1;ADECBPASGEN 130 2 -1;");
   EXPECT_EQ(rs->CursorType, ado::adOpenStatic);
   EXPECT_EQ(rs->LockType, ado::adLockOptimistic);
   ASSERT_EQ(rs->RecordCount(), 2);
@@ -171,15 +188,23 @@ TEST_P(OnBackend, FiscalYearsComeBackAsAnInMemoryList) {
       {Value("0999/2"), day(999, 7, 1), Value::null(), Value("No"), Value("Si"), Value("No"),
        Value("Si"), Value("Si"), Value("No"), Value("Si"), Value("No")},
       {Value("2024/12"), day(2024, 1, 1), day(2024, 12, 31), Value("Si"), Value("No"), Value("Si"),
-       Value("No"), Value("No"), Value("No"), Value("No"), Value::null()}};  // a flag of 7 reads Null
+       Value("No"), Value("No"), Value("No"), Value("No"),
+       Value::null()}};  // a flag of 7 reads Null
   for (int32_t r = 0; r < 2; ++r)
-    for (int32_t i = 0; i < 11; ++i) EXPECT_EQ(rs->cell(r, i), rows[r][static_cast<size_t>(i)]) << r << " " << i;
+    for (int32_t i = 0; i < 11; ++i)
+      EXPECT_EQ(rs->cell(r, i), rows[r][static_cast<size_t>(i)]) << r << " " << i;
   // No years, no statement, no connection, a closed one: no list, and no new identifier.
   lk->IDLookup = Value("before");
-  for (auto f : {+[](CLSCG_LOOKUP& l, ObjectRef& c) { l.EserciziContabili(c, Value(int32_t{99})); },
-                 +[](CLSCG_LOOKUP& l, ObjectRef& c) { l.EserciziContabili(c, Value("abc")); },
-                 +[](CLSCG_LOOKUP& l, ObjectRef&) { ObjectRef none; l.EserciziContabili(none, Value(int32_t{3})); },
-                 +[](CLSCG_LOOKUP& l, ObjectRef& c) { call_method(*c, "Close"); l.EserciziContabili(c, Value(int32_t{3})); }}) {
+  for (auto f : {+[](CLSCG_LOOKUP&l, ObjectRef&c) { l.EserciziContabili(c, Value(int32_t{99})); },
+                 +[](CLSCG_LOOKUP&l, ObjectRef&c) { l.EserciziContabili(c, Value("abc")); },
+                 +[](CLSCG_LOOKUP&l, ObjectRef&) {
+                   ObjectRef none;
+                   l.EserciziContabili(none, Value(int32_t{3}));
+                 },
+                 +[](CLSCG_LOOKUP&l, ObjectRef&c) {
+                   call_method(*c, "Close");
+                   l.EserciziContabili(c, Value(int32_t{3}));
+                 }}) {
     ObjectRef c(db);
     lk->EserciziContabili(c, Value(int32_t{3}));
     ASSERT_TRUE(lk->LookupRecordset);
@@ -193,7 +218,8 @@ TEST_P(OnBackend, FiscalYearsComeBackAsAnInMemoryList) {
 TEST_P(OnBackend, CustomerDecodeReadsTheNameValidAtTheDate) {
   database(testing::customer_fixture());
   auto dc = make_object<CLSCG_DECODE>();
-  std::vector<Value> args{Value(int32_t{5}), Value(int32_t{0}), Value(int32_t{123}), day(2023, 12, 31), Value(url)};
+  std::vector<Value> args{Value(int32_t{5}), Value(int32_t{0}), Value(int32_t{123}),
+                          day(2023, 12, 31), Value(url)};
   EXPECT_EQ(call_method(*dc, "ClienteFornitore", args), Value("Rossi Mario"));
   args[3] = Value("2024-01-01");
   EXPECT_EQ(call_method(*dc, "ClienteFornitore", args), Value("Rossi Mario S.r.l."));
@@ -222,7 +248,8 @@ TEST(CustomerDecode, KeepsItsFirstConnectionEvenWhenItCouldNotBeOpened) {
   auto dc = make_object<CLSCG_DECODE>();
   EXPECT_EQ(dc->ClienteFornitore(d, t, c, when, first), Value("Rossi Mario S.r.l."));
   EXPECT_EQ(dc->ClienteFornitore(d, t, c, when, second), Value("Rossi Mario S.r.l."));
-  EXPECT_EQ(make_object<CLSCG_DECODE>()->ClienteFornitore(d, t, c, when, second), Value("Second database"));
+  EXPECT_EQ(make_object<CLSCG_DECODE>()->ClienteFornitore(d, t, c, when, second),
+            Value("Second database"));
   auto failed = make_object<CLSCG_DECODE>();
   const std::string nowhere = "sqlite3://db=" + testing::scratch_dir().string() + "/no/such/x.db";
   EXPECT_EQ(failed->ClienteFornitore(d, t, c, when, nowhere), Value(""));
@@ -285,13 +312,20 @@ TEST(FiscalYears, ConnectionsOfAnotherLayerAndLongTranslations) {
 TEST(InMemoryRecordset, FillsRowByRowAndConvertsToTheFieldType) {
   auto rs = make_object<Recordset>();
   EXPECT_EQ(error_of([&] { rs->Open(); }), "3219 Operation is not allowed in this context.");
-  for (const ado::FieldInfo& f : std::initializer_list<ado::FieldInfo>{
-           {"T", ado::adVarWChar, 7}, {"D", ado::adDBDate, 0}, {"S", ado::adDBTimeStamp, 0},
-           {"W", ado::adWChar, 2}, {"I", ado::adSmallInt, 0}, {"M", ado::adDecimal, 0}, {"V", ado::adVariant, 0}})
+  for (const ado::FieldInfo& f : std::initializer_list<ado::FieldInfo>{{"T", ado::adVarWChar, 7},
+                                                                       {"D", ado::adDBDate, 0},
+                                                                       {"S", ado::adDBTimeStamp, 0},
+                                                                       {"W", ado::adWChar, 2},
+                                                                       {"I", ado::adSmallInt, 0},
+                                                                       {"M", ado::adDecimal, 0},
+                                                                       {"V", ado::adVariant, 0}})
     rs->append_field(f);
-  EXPECT_EQ(error_of([&] { rs->append_field({"t", ado::adInteger, 0}); }),
+  EXPECT_EQ(error_of([&] {
+              rs->append_field({"t", ado::adInteger, 0});
+            }),
             "3367 Object is already in collection. Cannot append.");
-  EXPECT_EQ(error_of([&] { rs->RecordCount(); }), "3704 Operation is not allowed when the object is closed.");
+  EXPECT_EQ(error_of([&] { rs->RecordCount(); }),
+            "3704 Operation is not allowed when the object is closed.");
   rs->Open();
   EXPECT_EQ(error_of([&] { rs->AddNew(); }), "3251 Current Recordset does not support updating.");
   rs->Close();
@@ -322,13 +356,18 @@ TEST(InMemoryRecordset, FillsRowByRowAndConvertsToTheFieldType) {
     EXPECT_EQ(rs->value(f), out) << f;
   }
   const std::pair<std::function<void()>, const char*> errors[] = {
-      {[&] { rs->set_value("W", Value("Yes")); }, "-2147217887 Multiple-step operation generated errors. Check each status value."},
+      {[&] { rs->set_value("W", Value("Yes")); },
+       "-2147217887 Multiple-step operation generated errors. Check each status value."},
       {[&] { rs->set_value("D", Value("not a date")); }, "13 Type mismatch"},
       {[&] { rs->set_value("I", Value(int32_t{40000})); }, "6 Overflow"},
       {[&] { rs->set_value("T", Value(Array::matrix(1, 1))); }, "13 Type mismatch"},
-      {[&] { rs->value("Z"); }, "3265 Item cannot be found in the collection corresponding to the requested name or ordinal."},
+      {[&] { rs->value("Z"); },
+       "3265 Item cannot be found in the collection corresponding to the requested name or ordinal."},
       {[&] { rs->Open(); }, "3705 Operation is not allowed when the object is open."},
-      {[&] { rs->append_field({"C", ado::adInteger, 0}); }, "3219 Operation is not allowed in this context."},
+      {[&] {
+         rs->append_field({"C", ado::adInteger, 0});
+       },
+       "3219 Operation is not allowed in this context."},
       {[&] { rs->cell(5, 0); }, "9 Subscript out of range"},
   };
   for (const auto& [f, text] : errors) EXPECT_EQ(error_of(f), text);
@@ -336,7 +375,8 @@ TEST(InMemoryRecordset, FillsRowByRowAndConvertsToTheFieldType) {
   rs->MoveNext();
   rs->MoveNext();
   EXPECT_TRUE(rs->IsEOF() && !rs->IsBOF());
-  EXPECT_EQ(error_of([&] { rs->MoveNext(); }), "3021 Either BOF or EOF is True, or the current record has been deleted.");
+  EXPECT_EQ(error_of([&] { rs->MoveNext(); }),
+            "3021 Either BOF or EOF is True, or the current record has been deleted.");
   EXPECT_EQ(error_of([&] { rs->Open(Value("SELECT 1"), Value::nothing()); }),
             "3705 Operation is not allowed when the object is open.");
 }
@@ -345,7 +385,8 @@ TEST(InMemoryRecordset, ByNameAsAHostBuildsIt) {
   auto rs = make_object<Recordset>();
   Object& o = *rs;
   ObjectRef fields = to_object(get_property(o, "Fields"));
-  call_method(*fields, "Append", {Value("ESER"), Value(ado::adVarWChar), Value(int32_t{7}), Value(int32_t{-1})});
+  call_method(*fields, "Append",
+              {Value("ESER"), Value(ado::adVarWChar), Value(int32_t{7}), Value(int32_t{-1})});
   call_method(*fields, "Append", {Value("DATAIN"), Value(ado::adDBDate)});
   let_property(o, "CursorType", Value(ado::adOpenStatic));
   let_property(o, "LockType", Value(ado::adLockOptimistic));
@@ -368,7 +409,9 @@ TEST(InMemoryRecordset, ByNameAsAHostBuildsIt) {
             "ordinal.");
   auto fresh = make_object<Recordset>();
   ObjectRef more = to_object(get_property(*fresh, "Fields"));
-  EXPECT_EQ(error_of([&] { call_method(*more, "Append", {Value("B"), Value(int32_t{999})}); }),
+  EXPECT_EQ(error_of([&] {
+              call_method(*more, "Append", {Value("B"), Value(int32_t{999})});
+            }),
             "3001 Arguments are of the wrong type, are out of acceptable range, or are in conflict "
             "with one another.: Append");
   call_method(*more, "Append", {Value("B"), Value(ado::adInteger)});
@@ -398,20 +441,24 @@ TEST(SqliteDialect, RewritesOnlyWhatSqliteCannotRead) {
       {"SELECT TOP 1 A FROM T; SELECT B FROM U", "SELECT  A FROM T LIMIT 1; SELECT B FROM U"},
   };
   for (const auto& [in, out] : cases) EXPECT_EQ(ado::to_sqlite_dialect(in), out) << in;
-  EXPECT_EQ(ado::split_statements("CREATE TABLE T (A TEXT);\n-- a; b\nINSERT INTO T VALUES ('a;b');\n\n"),
-            (std::vector<std::string>{"CREATE TABLE T (A TEXT)", "-- a; b\nINSERT INTO T VALUES ('a;b')"}));
+  EXPECT_EQ(
+      ado::split_statements("CREATE TABLE T (A TEXT);\n-- a; b\nINSERT INTO T VALUES ('a;b');\n\n"),
+      (std::vector<std::string>{"CREATE TABLE T (A TEXT)",
+                                "-- a; b\nINSERT INTO T VALUES ('a;b')"}));
   EXPECT_TRUE(ado::split_statements(" ; -- nothing\n;").empty());
 }
 
 TEST_P(OnBackend, TheDocumentQueryRunsAndFindsTheOriginalRegistration) {
-  database({"CREATE TABLE CO99_MASTERDOC (CO99_DITTA_CG18 INTEGER, CO99_NUMREG INTEGER, CO99_INDTIPOOP INTEGER)",
-            "CREATE TABLE CG41_PRIMANOTA (CG41_DITTA_CG18 INTEGER, CG41_NUMREG INTEGER, CG41_CODICE_CG33 VARCHAR(4))",
-            "CREATE TABLE CG41C_PRIMANOTA (CG41_DITTA_CG18 INTEGER, CG41_NUMREG INTEGER, CG41_CODICE_CG33 VARCHAR(4))",
-            "CREATE TABLE CG33_TABCAU (CG33_CODICE VARCHAR(4), CG33_INDGESTEC INTEGER)",
-            "CREATE TABLE EF06_SCADSTO (EF06_DITTA_CG18 INTEGER, EF06_NUMREG_CO99 INTEGER, EF06_NUMREGMOV_CO99 INTEGER)",
-            "INSERT INTO CO99_MASTERDOC VALUES (1, 100, 0), (1, 90, 1), (1, 80, 1), (1, 70, 0)",
-            "INSERT INTO CG41C_PRIMANOTA VALUES (1, 100, 'INC')", "INSERT INTO CG33_TABCAU VALUES ('INC', 3)",
-            "INSERT INTO EF06_SCADSTO VALUES (1, 90, 100), (1, 80, 100), (1, 70, 100)"});
+  database(
+      {"CREATE TABLE CO99_MASTERDOC (CO99_DITTA_CG18 INTEGER, CO99_NUMREG INTEGER, CO99_INDTIPOOP INTEGER)",
+       "CREATE TABLE CG41_PRIMANOTA (CG41_DITTA_CG18 INTEGER, CG41_NUMREG INTEGER, CG41_CODICE_CG33 VARCHAR(4))",
+       "CREATE TABLE CG41C_PRIMANOTA (CG41_DITTA_CG18 INTEGER, CG41_NUMREG INTEGER, CG41_CODICE_CG33 VARCHAR(4))",
+       "CREATE TABLE CG33_TABCAU (CG33_CODICE VARCHAR(4), CG33_INDGESTEC INTEGER)",
+       "CREATE TABLE EF06_SCADSTO (EF06_DITTA_CG18 INTEGER, EF06_NUMREG_CO99 INTEGER, EF06_NUMREGMOV_CO99 INTEGER)",
+       "INSERT INTO CO99_MASTERDOC VALUES (1, 100, 0), (1, 90, 1), (1, 80, 1), (1, 70, 0)",
+       "INSERT INTO CG41C_PRIMANOTA VALUES (1, 100, 'INC')",
+       "INSERT INTO CG33_TABCAU VALUES ('INC', 3)",
+       "INSERT INTO EF06_SCADSTO VALUES (1, 90, 100), (1, 80, 100), (1, 70, 100)"});
   Ref<Recordset> rs = db->Execute(test_data::document_query("1", "100"), nullptr, ado::adCmdText);
   ASSERT_EQ(rs->RecordCount(), 1);
   EXPECT_EQ(rs->value("INDTIPOOP"), Value(int32_t{0}));
@@ -428,18 +475,23 @@ TEST(ConnectionStrings, BackendsAndSqlServerTranslation) {
   EXPECT_EQ(o.parameters, "DSN=x;UID=u");
   EXPECT_EQ(ado::parse_connection_string("Driver={SQLite3};Database=a.db", "X").parameters,
             "Driver={SQLite3};Database=a.db");
-  EXPECT_EQ(ado::parse_connection_string("Provider=SQLOLEDB.1;Persist Security Info=False;Data Source=srv\\INST;"
-                                         "Initial Catalog=Ditta;User ID=sa;Password=p w;Auto Translate=True",
-                                         "FreeTDS").parameters,
+  EXPECT_EQ(ado::parse_connection_string(
+                "Provider=SQLOLEDB.1;Persist Security Info=False;Data Source=srv\\INST;"
+                "Initial Catalog=Ditta;User ID=sa;Password=p w;Auto Translate=True",
+                "FreeTDS")
+                .parameters,
             "DRIVER=FreeTDS;SERVER=srv\\INST;DATABASE=Ditta;UID=sa;PWD=p w");
-  EXPECT_EQ(ado::ole_db_to_odbc("Provider=SQLNCLI11;Integrated Security=SSPI;Data Source=\"db,1433\";"
-                                "Initial Catalog='My;Db'", "ODBC Driver 18 for SQL Server"),
-            "DRIVER=ODBC Driver 18 for SQL Server;Trusted_Connection=Yes;SERVER=db,1433;DATABASE={My;Db}");
+  EXPECT_EQ(
+      ado::ole_db_to_odbc("Provider=SQLNCLI11;Integrated Security=SSPI;Data Source=\"db,1433\";"
+                          "Initial Catalog='My;Db'",
+                          "ODBC Driver 18 for SQL Server"),
+      "DRIVER=ODBC Driver 18 for SQL Server;Trusted_Connection=Yes;SERVER=db,1433;DATABASE={My;Db}");
   EXPECT_EQ(ado::ole_db_to_odbc(" Server = h ;Password=a}b", "D"), "DRIVER=D;SERVER=h;PWD={a}}b}");
-  for (const char* bad : {"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=x.mdb", "just text", "sqlite3://",
-                          "Data Source=\"unterminated"})
+  for (const char* bad : {"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=x.mdb", "just text",
+                          "sqlite3://", "Data Source=\"unterminated"})
     EXPECT_EQ(error_of([&] { ado::parse_connection_string(bad, "D"); }),
-              "3001 The connection string is not understood.") << bad;
+              "3001 The connection string is not understood.")
+        << bad;
   setenv("LEMA_ODBC_DRIVER", "Some Driver", 1);
   EXPECT_EQ(ado::sql_server_odbc_driver(), "Some Driver");
   unsetenv("LEMA_ODBC_DRIVER");

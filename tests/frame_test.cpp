@@ -34,7 +34,8 @@ TEST(Frame, MembersInSlotOrderWithTheirAccessors) {
     ++classes;
   }
   EXPECT_EQ(classes, 3);
-  const EventInfo& ev = create_object("LEMA_LOOKUPDECODE.CLSCG_CONNECT")->class_info().events().at(0);
+  const EventInfo& ev =
+      create_object("LEMA_LOOKUPDECODE.CLSCG_CONNECT")->class_info().events().at(0);
   EXPECT_EQ(ev.name, "TransferData");
   ASSERT_EQ(ev.params.size(), 3u);
   EXPECT_TRUE(ev.params[0].byref && !ev.params[1].byref && ev.params[2].byref);
@@ -101,12 +102,12 @@ TEST_F(SiblingLookup, DrivenInOrderAndReleased) {
   const std::string sql =
       "SELECT CG28_CODICE, CG28_DESCR, CG28_ALIQUOTA FROM CG28_TABIVA WITH (NOLOCK) WHERE "
       "CG28_ALIQUOTA > 0 ORDER BY CG28_CODICE";
-  EXPECT_EQ(log->lines, (std::vector<std::string>{
-                            s + "create", s + "set ActiveInterface = #TUSK_LibSrv.HostFramework",
-                            s + "let FiltroStringaSQL = CG28_ALIQUOTA > 0",
-                            s + "call AliquoteIVA = Empty ()", s + "get StringaSQL = " + sql,
-                            s + "get ArrayFields = Array", s + "get Titolo = Elenco codici IVA",
-                            s + "release"}));
+  EXPECT_EQ(log->lines,
+            (std::vector<std::string>{
+                s + "create", s + "set ActiveInterface = #TUSK_LibSrv.HostFramework",
+                s + "let FiltroStringaSQL = CG28_ALIQUOTA > 0", s + "call AliquoteIVA = Empty ()",
+                s + "get StringaSQL = " + sql, s + "get ArrayFields = Array",
+                s + "get Titolo = Elenco codici IVA", s + "release"}));
   EXPECT_EQ(h->ref_count(), 2u);
 }
 
@@ -116,9 +117,12 @@ TEST_F(SiblingLookup, WhatAFailingOperationFeedsKeepsItsValue) {
     bool sql, columns, caption;  // which outputs keep the previous call's values
   };
   const Case cases[] = {
-      {"", true, true, true},          {"ActiveInterface", false, false, false},
-      {"AliquoteIVA", false, false, false}, {"StringaSQL", true, false, false},
-      {"ArrayFields", false, true, false},  {"Titolo", false, false, true},
+      {"", true, true, true},
+      {"ActiveInterface", false, false, false},
+      {"AliquoteIVA", false, false, false},
+      {"StringaSQL", true, false, false},
+      {"ArrayFields", false, true, false},
+      {"Titolo", false, false, true},
   };
   for (const Case& k : cases) {
     host::StandInConfig& cfg = board->config(host::kSiblingLookup);
@@ -159,15 +163,16 @@ TEST(DateText, TheFormsAcceptedAndTheOnesRefused) {
     EXPECT_EQ(c.ErrorNumber(), 0) << ok;
     EXPECT_EQ(c.SqlDateText(), "20240315") << ok;
   }
-  for (const char* bad :
-       {"31/02/2024", "abc", "", "2023-02-29", "2024-13-01", "2024-03-15 25:00", "2O24-03-15",
-        "2024-03-1x", "15/03/2O24", "2024031/", "2024-03-15 10:3", "2024-03-15 10:30:", "2024-03-15X10:30",
-        "2024-03-15 10-30", "2024-03-15 10:30:5x", "15.03.2024"}) {
+  for (const char* bad : {"31/02/2024", "abc", "", "2023-02-29", "2024-13-01", "2024-03-15 25:00",
+                          "2O24-03-15", "2024-03-1x", "15/03/2O24", "2024031/", "2024-03-15 10:3",
+                          "2024-03-15 10:30:", "2024-03-15X10:30", "2024-03-15 10-30",
+                          "2024-03-15 10:30:5x", "15.03.2024"}) {
     c.SetText(bad);
     EXPECT_EQ(c.ErrorNumber(), 13) << bad;
     EXPECT_EQ(c.SqlDateText(), "") << bad;
   }
-  EXPECT_EQ(error_of([&] { call_method(c, "SetText"); }), "449 Argument not optional: Text: SetText");
+  EXPECT_EQ(error_of([&] { call_method(c, "SetText"); }),
+            "449 Argument not optional: Text: SetText");
 }
 
 // A converter the host supplies is used by name; one that cannot be created gives ''.
@@ -190,7 +195,8 @@ TEST(DateText, AConverterSuppliedByTheHostIsUsedByName) {
     return at == std::string::npos ? "-" : sql.substr(at + 19, sql.find('\'', at + 19) - at - 19);
   };
   {
-    ScopedClass by_name("DateTextConverter", [] { return ObjectRef(make_object<ForeignConverter>()); });
+    ScopedClass by_name("DateTextConverter",
+                        [] { return ObjectRef(make_object<ForeignConverter>()); });
     EXPECT_EQ(date_in(), "20231231");
     lk->DataStrutturaIntercompany = Value("2023-13-01");
     EXPECT_EQ(date_in(), "");
