@@ -1,5 +1,6 @@
-// The golden data of the lookup and decode definitions (tests/golden/*.txt): what each path
-// sets up, and what it must produce. The syntax is described at the top of lookups.txt.
+// The golden data of the lookups and decodes (tests/golden/*.txt; the syntax is described at
+// the top of lookups.txt): reading it, running a path by name as a host does, and rewriting
+// it from what the library produces (lema_tests --update).
 #pragma once
 
 #include <map>
@@ -7,61 +8,53 @@
 #include <string>
 #include <vector>
 
-#include "common/object.h"
-#include "common/value.h"
-
 namespace lema::golden {
 
-using Hunks = std::vector<std::pair<std::string, std::string>>;
-
-// The statement a path expects: the block's default changed by hunks, a text of its own,
-// or what the instance held before the call.
-struct Statement {
-  enum class Kind { Changes, Full, Keep } kind = Kind::Changes;
-  Hunks hunks;
-  std::string full;
-};
-
-// Expected outputs other than the statement, each as its canonical text (see render_*).
-using Expect = std::map<std::string, std::string>;
+using Hunks = std::vector<std::pair<std::string, std::string>>;  // old text, new text
+using Expect = std::map<std::string, std::string>;  // an output's name, its canonical text
 
 struct Path {
-  int line = 0;
-  std::string setup;  // the setup as written, for messages and labels
-  std::vector<std::pair<std::string, std::string>> settings;     // name, value token
-  std::optional<std::vector<std::string>> args;                  // value tokens
-  std::optional<std::pair<std::string, std::string>> with_host;  // language, company tokens
+  int line = 0, host_line = 0;
+  bool first = true;  // the first of the runs a line stands for (one per alternative value)
+  std::string setup;  // as written
+  std::vector<std::string> args;  // value tokens, the block's when the path gives none
+  std::vector<std::pair<std::string, std::string>> settings;      // the block's, then the path's
+  std::optional<std::pair<std::string, std::string>> given_host;  // language, company
   Expect expect;
-  Statement sql;
+  enum class Sql { Changes, Own, Keep } sql = Sql::Changes;
+  Hunks changes;
+  std::string own;
   std::optional<Hunks> host;  // the standard host's changes, when not the block's
-  int host_line = 0;
 };
 
 struct Block {
-  std::string file;
-  char cls = 'L';  // L lookup, D decode
-  std::string method;
-  Path head;              // the default path; its statement is `statement`
-  std::string statement;  // with «marks» around the texts the host translates
-  Hunks host;             // what the standard host changes, on every path
+  std::string file, label, method;  // label: L.Method or D.Method
+  Path head;                        // the default path
+  std::string statement;            // its statement, «x» marking a text the host translates
+  Hunks host;                       // what the standard host changes, on every path
   int statement_line = 0, host_line = 0;
   std::vector<Path> paths;
-  std::string label() const { return std::string(1, cls) + "." + method; }
 };
 
-// The blocks of a file; `pieces` receives its named texts.
-std::vector<Block> load(const std::string& file,
-                        std::map<std::string, std::string>* pieces = nullptr);
-// The value a token denotes; controls c1..c10 come from `controls`.
-Value value_of(const std::string& token, const std::vector<ObjectRef>& controls);
-// The statement a path expects, with its «marks».
-std::string expected_statement(const Block& b, const Path& p);
-// Replaces, in order, the first occurrence of each old text after the previous change.
-std::string apply_hunks(std::string s, const Hunks& hunks, const std::string& where = {});
+enum class Host { None, Standard, ByName, Defaults, Failing, Given, Mark, MarkStandard, FailNth };
+
+struct Outcome {
+  std::string sql, sentinel;  // the statement after the call, and after the first call
+  Expect got, before;         // the other outputs after the call, and after the first call
+};
+
+std::vector<Block> load(const std::string& file);
+const std::vector<Block>& all_blocks();
+// Runs a path on a new instance created by name, after a first call (Valute, or the decode's
+// GruppoCespiti) whose outputs it may keep. `fail_at`: the translation FailNth fails.
+Outcome run(const Block& b, const Path& p, Host h, int fail_at = 0);
+// What a path must produce: its statement (with «marks») and its other outputs.
+std::string marked_statement(const Block& b, const Path& p);
+Expect expected(const Block& b, const Path& p, Host h);
 // «x» -> x, or x#1, x#2, ... when numbered (but x alone for the call numbered `plain_at`).
 std::string unmark(const std::string& s, bool numbered, int plain_at = 0);
-// Rewrites a golden file from what the library produces now (lema_tests --update).
+std::string apply_changes(std::string s, const Hunks& hunks);
+// Rewrites a golden file from what the library produces now.
 void update(const std::string& file);
-std::vector<std::string> tokens(const std::string& line);
 
 }  // namespace lema::golden
