@@ -307,6 +307,12 @@ TEST(CInterface, EveryKindComesBackAsItWent) {
   EXPECT_EQ(v.u.array->items[0].kind, LEMA_EMPTY);
   EXPECT_EQ(text(v.u.array->items[1]), "b");
   lema_value_clear(&v);
+  v = round_trip([](lema_value* x) { return lema_value_set_array(x, 0, nullptr); });
+  EXPECT_EQ(v.kind * 10 + static_cast<int>(v.u.array->rank), LEMA_ARRAY * 10);
+  lema_value_clear(&v);
+  EXPECT_EQ(lema_value_set_array(&v, 3, b), LEMA_E_INVALID_CALL);
+  EXPECT_STREQ(lema_last_error(),
+               "Invalid procedure call or argument: arrays have 0 to 2 dimensions");
   lema_value obj = LEMA_VALUE_INIT, back = LEMA_VALUE_INIT;
   ASSERT_EQ(lema_value_set_object(&obj, lk), LEMA_OK);
   ASSERT_EQ(lema_set(lk, "ActiveInterface", &obj), LEMA_OK);

@@ -10,6 +10,7 @@
 #include "common/error.h"
 #include "common/sql.h"
 #include "common/text.h"
+#include "host/clock.h"
 #include "support/errors.h"
 
 namespace lema {
@@ -66,6 +67,8 @@ TEST(Values, ConversionsFollowTheRuntimeRules) {
       {[] { to_decimal(Value("x1")); }, "13 Type mismatch"},
       {[] { to_date(Value("2024-01-01")); }, "13 Type mismatch"},
       {[] { to_integer(Value(int32_t{40000})); }, "6 Overflow"},
+      {[] { to_date(Value(3e6)); }, "6 Overflow"},
+      {[] { to_date(Value(-7e5)); }, "6 Overflow"},
       {[] { to_long(Value(3e9)); }, "6 Overflow"},
       {[] { to_integer(Value::null()); }, "94 Invalid use of Null"},
       {[] { to_string_param(Value::null()); }, "94 Invalid use of Null"},
@@ -161,6 +164,7 @@ TEST(Dispatch, PropertiesByNameWithAccessorsAndConversions) {
       {[&] { let_property(*s, "Count", Value("twelve")); }, "13 Type mismatch: Count"},
       {[&] { let_property(*s, "Count", Value(int32_t{70000})); }, "6 Overflow: Count"},
       {[&] { let_property(*s, "Note", Value::missing()); }, "13 Type mismatch: Note"},
+      {[&] { let_property(*s, "Note", Value(ObjectRef(s))); }, "13 Type mismatch: Note"},
       {[&] { let_property(*s, "Link", Value(int32_t{1})); },
        "438 Property cannot be Let: Test.Sample.Link"},
       {[&] { set_property(*s, "Count", Value::nothing()); },
@@ -270,6 +274,16 @@ TEST(BackReference, ForwardsWithoutKeepingTheTargetAlive) {
   target.reset();
   EXPECT_EQ(error_of([&] { get_property(*back, "Note"); }),
             "91 Object variable not set: the object has ended");
+}
+
+TEST(Clock, TodayIsTheLocalDateUnlessPinned) {
+  const std::time_t now = std::time(nullptr);
+  std::tm t{};
+  localtime_r(&now, &t);
+  EXPECT_EQ(host::today(), *Date::from_civil(t.tm_year + 1900, t.tm_mon + 1, t.tm_mday));
+  host::pin_today(*Date::from_civil(2024, 2, 29));
+  EXPECT_EQ(host::today(), *Date::from_civil(2024, 2, 29));
+  host::pin_today(std::nullopt);
 }
 
 TEST(StepFrame, SwallowsEveryFailureAndTellsTheObserver) {

@@ -78,6 +78,13 @@ TEST_P(OnBackend, CommandsCountTheirRowsAndFailuresRaise) {
   Ref<Recordset> rs = db->Execute("SELECT A FROM T");
   EXPECT_EQ(rs->RecordCount(), 0);
   EXPECT_TRUE(rs->IsEOF() && rs->IsBOF());
+  EXPECT_EQ(rs->position(), -1);
+  EXPECT_EQ(error_of([&] { rs->MoveFirst(); }),
+            "3021 Either BOF or EOF is True, or the current record has been deleted.");
+  db->Execute("CREATE TABLE D (X DATE)");
+  db->Execute("INSERT INTO D VALUES ('0050-01-01')");
+  EXPECT_EQ(error_of([&] { db->Execute("SELECT X FROM D"); }),
+            "3001 A date read from the database is out of range.");
   Value affected;
   EXPECT_EQ(db->Execute("INSERT INTO T VALUES (1)", &affected)->State(), ado::adStateClosed);
   EXPECT_EQ(affected, Value(int32_t{1}));
@@ -375,6 +382,7 @@ TEST(InMemoryRecordset, FillsRowByRowAndConvertsToTheFieldType) {
   rs->MoveNext();
   rs->MoveNext();
   EXPECT_TRUE(rs->IsEOF() && !rs->IsBOF());
+  EXPECT_EQ(rs->position(), -1);
   EXPECT_EQ(error_of([&] { rs->MoveNext(); }),
             "3021 Either BOF or EOF is True, or the current record has been deleted.");
   EXPECT_EQ(error_of([&] { rs->Open(Value("SELECT 1"), Value::nothing()); }),
@@ -486,7 +494,8 @@ TEST(ConnectionStrings, BackendsAndSqlServerTranslation) {
                           "Initial Catalog='My;Db'",
                           "ODBC Driver 18 for SQL Server"),
       "DRIVER=ODBC Driver 18 for SQL Server;Trusted_Connection=Yes;SERVER=db,1433;DATABASE={My;Db}");
-  EXPECT_EQ(ado::ole_db_to_odbc(" Server = h ;Password=a}b", "D"), "DRIVER=D;SERVER=h;PWD={a}}b}");
+  EXPECT_EQ(ado::ole_db_to_odbc(" Server = h ;;Password=a}b;", "D"),
+            "DRIVER=D;SERVER=h;PWD={a}}b}");
   for (const char* bad : {"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=x.mdb", "just text",
                           "sqlite3://", "Data Source=\"unterminated"})
     EXPECT_EQ(error_of([&] { ado::parse_connection_string(bad, "D"); }),

@@ -146,6 +146,17 @@ TEST_F(SiblingLookup, WhatAFailingOperationFeedsKeepsItsValue) {
   }
 }
 
+TEST(Frame, AStandInOutlivingItsBoardCannotBeCreated) {
+  auto board = std::make_shared<host::StandInBoard>(std::make_shared<host::TextLog>());
+  auto installed = board->install();
+  board->config(host::kSiblingLookup).absent = true;
+  EXPECT_EQ(error_of([] { create_object(host::kSiblingLookup); }),
+            "429 Cannot create an instance of PIRO_LOOKUPDECODE.CLSCO_LOOKUP");
+  board.reset();
+  EXPECT_EQ(error_of([] { create_object(host::kSiblingConnect); }),
+            "429 Cannot create an instance of PIRO_CONNECT.CLSCG_CONNECT");
+}
+
 TEST(Frame, AnUnregisteredSiblingIsNotFaked) {
   auto lk = make_object<CLSCG_LOOKUP>();
   lk->CodiciIva();

@@ -43,7 +43,6 @@ std::vector<std::string> tokens(const std::string& s, char sep = ' ') {
 
 std::string text_of(const std::string& t) {
   if (t.starts_with('"')) return json::parse(t).get<std::string>();
-  if (t.starts_with('[')) return t;
   return g_pieces.at(t);
 }
 
@@ -176,27 +175,27 @@ std::string token_of(const Value& v, const std::vector<ObjectRef>& controls) {
   return (prefix.count(k) ? prefix.at(k) : "") + to_text(v);
 }
 
-// A column table as its headings (null for a column left unfilled), a binding table as
-// control:column pairs; anything else in full.
+// A column table as its headings joined by '|' ('~' for a column left unfilled), a binding
+// table as control:column pairs; anything else in full.
 std::string table_of(const Value& v, bool binding, const std::vector<ObjectRef>& controls) {
   if (!v.is_array()) return token_of(v, controls);
   const Array& a = v.as_array();
   if (a.rank() != 2 || a.lbound(0) != 0 || a.lbound(1) != 0 || a.ubound(1) != 1)
     return token_of(v, controls);
-  json heads = json::array();
-  std::string pairs;
+  std::string out;
   for (int32_t c = 0; c <= a.ubound(0); ++c) {
     const Value &first = a.at(c, 0), &second = a.at(c, 1);
+    out += c ? binding ? "," : "|" : "";
     if (binding && second.is_string())
-      pairs += (c ? "," : "") + token_of(first, controls) + ":" + std::string(second.as_string());
+      out += token_of(first, controls) + ":" + std::string(second.as_string());
     else if (!binding && first.is_empty() && second.is_empty())
-      heads.push_back(nullptr);
+      out += "~";
     else if (!binding && first.is_string() && second == Value(""))
-      heads.push_back(std::string(first.as_string()));
+      out += first.as_string();
     else
       return token_of(v, controls);
   }
-  return binding ? pairs : heads.dump();
+  return binding ? out : json(out).dump();
 }
 
 void outputs(Object& o, Expect& out, const std::vector<ObjectRef>& controls) {
@@ -507,7 +506,7 @@ void update(const std::string& file) {
       if (e.count(k)) {
         std::string v = e.at(k);
         for (const auto& [name, text] : g_pieces)
-          if (text.starts_with('[') && json::parse(text).dump() == v) v = name;
+          if (k == "head" && json(text).dump() == v) v = name;
         out += " " + k + "=" + v;
       }
     return out.empty() ? "" : " =>" + out;
