@@ -3,6 +3,7 @@
 // graphic references of a document read over a connection.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <optional>
 
 #include "automation/class_info.h"
@@ -14,6 +15,7 @@
 #include "host/stand_ins.h"
 #include "support/document_query.h"
 #include "support/errors.h"
+#include "support/golden.h"
 
 namespace lema {
 namespace {
@@ -84,99 +86,53 @@ TEST_F(Connector, TheFirstCallCreatesAndLinksTheSiblingLaterCallsReuseIt) {
                    S1 + "call CallCategorieStampa = True ()"}));
 }
 
+// The cases of golden/connector.txt, each on a new connector created by name.
 TEST_F(Connector, EachMethodPassesItsValuesInOrder) {
-  struct Case {
-    const char* method;
-    std::vector<std::pair<const char*, Value>> settings;
-    std::vector<Value> args;
-    Lines passed;  // after the link
-  };
-  const Value date(*Date::from_civil(2024, 3, 15)), i2024(int16_t{2024});
-  const std::vector<Case> cases = {
-      {"CallCausaliContabili",
-       {},
-       {},
-       {"let CodiceCausaliContabili = ", "call CallCauCont = True ()"}},
-      {"CallCausaliContabili",
-       {},
-       {Value::null()},
-       {"let CodiceCausaliContabili = ", "call CallCauCont = True ()"}},
-      {"CallAnagraficaBeniUsati",
-       {},
-       {Value("")},
-       {"let CodiceBeneUsato = ", "call CallAnagraficaBeniUsati = True ()"}},
-      {"CallAnagraficaBeniUsati",
-       {},
-       {Value(int32_t{0})},
-       {"let CodiceBeneUsato = 0", "call CallAnagraficaBeniUsati = True ()"}},
-      {"CallAggiornamentoProgressiviIVACliFor",
-       {},
-       {},
-       {"call CallAggiornamentoProgressiviIVACliFor = True ()"}},
-      {"CallStampaProgressiviIVACliFor", {}, {}, {"call CallStampaProgressiviIVACliFor = True ()"}},
-      {"CallModalitaErogazione",
-       {{"CodModalitaErogazione", Value("ME1")}},
-       {},
-       {"let CodModalitaErogazione = ME1", "call CallModalitaErogazione = True ()"}},
-      {"CallModalitaIncasso",
-       {{"CodModalitaIncasso", Value(int32_t{4})}},
-       {},
-       {"let CodModalitaIncasso = 4", "call CallModalitaIncasso = True ()"}},
-      {"CallServizio",
-       {{"CodServizio", Value("S")}, {"Anno_Nomenclatura", i2024}},
-       {},
-       {"let CodServizio = S", "let Anno_Nomenclatura = 2024", "call CallServizio = True ()"}},
-      {"CallServizio",
-       {{"CodServizio", Value::null()}, {"Anno_Nomenclatura", i2024}},
-       {},
-       {"let Anno_Nomenclatura = 2024", "call CallServizio = True ()"}},
-      {"CallCausaliPagEff",
-       {{"CodCausalePagEff", Value("PE")}},
-       {},
-       {"let CausaleEsterna = PE", "call CallCausaliPagEff = True ()"}},
-      {"CallCausaliPagEff",
-       {{"CodCausalePagEff", Value("")}},
-       {},
-       {"call CallCausaliPagEff = True ()"}},
-      {"CallAnagraficaBlackList",
-       {{"CodAnagBlackList", Value("")}, {"DataRiferimento", date}},
-       {},
-       {"let CodAnagBlackList = Null", "let DataRiferimento = 2024-03-15",
-        "call CallAnagraficaBlackList = True ()"}},
-      {"CallAnagraficaBlackList",
-       {{"CodAnagBlackList", Value("B9")}},
-       {},
-       {"let CodAnagBlackList = B9", "let DataRiferimento = Empty",
-        "call CallAnagraficaBlackList = True ()"}},
-      {"CallAziendeIntercompany",
-       {{"DataStrutturaIntercompany", date}},
-       {},
-       {"let DataStrutturaIntercompany = 2024-03-15", "let CodiceIntercompany = Empty",
-        "let TipoVisualizzazioneIntercompany = 0", "call CallAziendeIntercompany = True ()"}},
-      {"CallAziendeIntercompany",
-       {{"CodiceIntercompany", Value("IC")}, {"TipoVisualizzazioneIntercompany", Value("2")}},
-       {},
-       {"let DataStrutturaIntercompany = Empty", "let CodiceIntercompany = IC",
-        "let TipoVisualizzazioneIntercompany = 2", "call CallAziendeIntercompany = True ()"}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.method);
+  sibling_config().byref["CallElenchiMov3000"] = Value(int16_t{7});
+  sibling_config().returns = {{"Stato", Value(int32_t{3})}, {"Errore", Value("nota non trovata")}};
+  std::ifstream in(std::string(LEMA_GOLDEN_DIR) + "/connector.txt");
+  const std::vector<ObjectRef> objects{host::make_control("db"), host::make_control("rs")};
+  int cases = 0;
+  for (std::string line; std::getline(in, line);) {
+    if (line.starts_with('#')) continue;
+    SCOPED_TRACE(line.substr(0, 80));
+    const size_t colon = line.find(" : ");
+    std::vector<std::string> t = golden::tokens(line.substr(0, colon));
+    const std::string method = t[0].substr(0, t[0].find('('));
     Ref<CLSCG_CONNECT> fresh = by_name();
     set_property(*fresh, "ActiveInterface", Value(host_));
     set_property(*fresh, "ConnectField", Value(field_));
-    for (const auto& [name, v] : c.settings) let_property(*fresh, name, v);
+    std::vector<Value> args;
+    for (const std::string& a :
+         golden::tokens(t[0].substr(method.size() + 1, t[0].size() - method.size() - 2), ','))
+      args.push_back(golden::value_of(a.substr(a.find_first_not_of(' ')), objects));
+    for (size_t i = 1; i + 2 < t.size(); ++i) {
+      const size_t eq = t[i].find('=');
+      Value v = golden::value_of(t[i].substr(eq + 1), objects);
+      v.is_object() ? set_property(*fresh, t[i].substr(0, eq), v)
+                    : let_property(*fresh, t[i].substr(0, eq), v);
+    }
     take();
-    std::vector<Value> args = c.args;
-    EXPECT_EQ(call_method(*fresh, c.method, args), Value(true));
+    EXPECT_EQ(call_method(*fresh, method, args), golden::value_of(t.back(), objects));
+    Lines want;
+    for (size_t at = colon + 3, bar; at != std::string::npos;
+         at = bar == std::string::npos ? bar : bar + 3) {
+      bar = line.find(" | ", at);
+      want.push_back(line.substr(at, bar - at));
+    }
     Lines l = take();
     const std::string who = l.at(0).substr(0, l[0].find(' ') + 1);
-    EXPECT_EQ(
-        l, linked(who, c.passed, std::string(c.method).find("Progressivi") == std::string::npos));
-    if (std::string(c.method) == "CallAziendeIntercompany") {
+    EXPECT_EQ(l, linked(who, want, method.find("Progressivi") == std::string::npos));
+    if (method == "CallAziendeIntercompany") {
       EXPECT_EQ(get_property(*fresh->sibling(), "TipoVisualizzazioneIntercompany").kind(),
                 Kind::Decimal);
     }
+    EXPECT_TRUE(method != "CallElenchiMov3000" || args[0] == Value(int16_t{7}));
+    EXPECT_TRUE(method != "CallAssociazioneNoteVariazione3000" ||
+                (fresh->Stato == 3 && fresh->Errore == "nota non trovata"));
+    ++cases;
   }
+  EXPECT_EQ(cases, 20);
 }
 
 TEST_F(Connector, TheFirstFailureStopsTheMethodWithFalse) {
@@ -190,7 +146,6 @@ TEST_F(Connector, TheFirstFailureStopsTheMethodWithFalse) {
   EXPECT_TRUE(cn->CallStampaProgressiviIVACliFor());  // takes no ConnectField
   sibling_config().fail.clear();
   set_property(*cn, "CodModalitaErogazione", Value(field_));  // an object has no text to test
-  take();
   EXPECT_FALSE(cn->CallModalitaErogazione());
   EXPECT_TRUE(cn->sibling());
   sibling_config().absent = true;
@@ -200,124 +155,26 @@ TEST_F(Connector, TheFirstFailureStopsTheMethodWithFalse) {
   EXPECT_FALSE(other->sibling());
 }
 
-TEST_F(Connector, ListsOfTransactionsPassEverythingThenReleaseTheSibling) {
-  ObjectRef db = host::make_control("db"), rs = host::make_control("rs");
+TEST_F(Connector, TheTwoMethodsThatEndTheLinkReleaseTheSiblingWhateverItAnswers) {
+  ObjectRef db = host::make_control("db");
   cn->Connessione = db;
-  cn->CodiceAzienda = 12;
-  cn->NumeroRegistrazione = "R1";
-  cn->TipoCF = 1;
-  cn->CodiceClifor = 45;
-  cn->CodAnagrafica = 77;
-  cn->CodFiscale = "CF";
-  cn->CodiceContratto = "K";
-  cn->NumCorrispettivo = 9;
-  cn->ImpCorrispettivo = Value(*Decimal::parse("3600.50"));
-  cn->CodiceIVA = "22";
-  cn->IndTipoIVA = 2;
-  cn->IndTipoOper = 3;
-  cn->Elenchi_IndTipoGestione = Elenchi_TipoGestione::DatiAnagrafici;
-  cn->Elenchi_IndTipoProvenienza = Elenchi_TipoProvenienza::Retail;
-  cn->Elenchi_IndGestioneElenchiMov3000 = IndicatoreGestioneElenchiMov3000Enum::NonDefinito;
-  cn->Elenchi_IndTipoGenerazioneContratto = Elenchi_TipoGenerazioneContratto::ContrattoAutomatico;
-  cn->Elenchi_RSDettagliDatiIVA = rs;
-  cn->Elenchi_NomeCampoImporto = "IMP";
-  cn->Elenchi_NomeCampoImposta = "IMPOSTA";
-  cn->Elenchi_NomeCampoCodIVA = "COD";
-  cn->Elenchi_NomeCampoTipoIVA = "TIVA";
-  cn->Elenchi_NomeCampoTipoOper = "TOP";
-  cn->Elenchi_NomeCampoConto = "CONTO";
-  cn->Elenchi_NomeCampoDitta = "DITTA";
-  cn->Elenchi_NomeCampoNumReg = "NUMREG";
-  sibling_config().byref["CallElenchiMov3000"] = Value(int16_t{7});
-  int16_t stato = 3;
-  EXPECT_TRUE(cn->CallElenchiMov3000(&stato));
-  EXPECT_EQ(stato, 7);
-  EXPECT_EQ(take(), linked(S1, {"set Connessione = #Control",
-                                "let CodiceAzienda = 12",
-                                "let NumeroRegistrazione = R1",
-                                "let TipoCF = 1",
-                                "let CodiceClifor = 45",
-                                "let DataRiferimento = Empty",
-                                "let CodAnagrafica = 77",
-                                "let CodFiscale = CF",
-                                "let CodiceContratto = K",
-                                "let NumCorrispettivo = 9",
-                                "let ImpCorrispettivo = 3600.5",
-                                "let CodiceIVA = 22",
-                                "let IndTipoIVA = 2",
-                                "let IndTipoOper = 3",
-                                "let Elenchi_IndTipoGestione = 2",
-                                "let Elenchi_IndTipoProvenienza = 3",
-                                "let Elenchi_IndGestioneElenchiMov3000 = 99",
-                                "let Elenchi_IndTipoGenerazioneContratto = 1",
-                                "set Elenchi_RSDettagliDatiAnag = Nothing",
-                                "set Elenchi_RSDettagliDatiIVA = #Control",
-                                "let Elenchi_NomeCampoImporto = IMP",
-                                "let Elenchi_NomeCampoImposta = IMPOSTA",
-                                "let Elenchi_NomeCampoCodIVA = COD",
-                                "let Elenchi_NomeCampoTipoIVA = TIVA",
-                                "let Elenchi_NomeCampoTipoOper = TOP",
-                                "let Elenchi_NomeCampoConto = CONTO",
-                                "set Elenchi_RSMovimentiContratto = Nothing",
-                                "let Elenchi_NomeCampoDitta = DITTA",
-                                "let Elenchi_NomeCampoNumReg = NUMREG",
-                                "call CallElenchiMov3000 = True (3)",
-                                "set Elenchi_RSDettagliDatiAnag = Nothing",
-                                "set Elenchi_RSDettagliDatiIVA = Nothing",
-                                "set Elenchi_RSMovimentiContratto = Nothing",
-                                "set ConnectField = Nothing",
-                                "set Connessione = Nothing",
-                                "set ActiveInterface = Nothing",
-                                "set Plookup = Nothing",
-                                "release"}));
+  sibling_config().returns = {{"CallElenchiMov3000", Value(false)}, {"Stato", Value("x")}};
+  std::vector<Value> args{Value(int16_t{1})};
+  EXPECT_EQ(call_method(*cn, "CallElenchiMov3000", args), Value(false));  // the sibling's answer
   EXPECT_FALSE(cn->sibling());
   EXPECT_EQ(db->ref_count(), 2u);  // the released sibling keeps nothing
-  EXPECT_EQ(rs->ref_count(), 2u);
-  // A new sibling next time; its False is the method's, and it is released all the same.
-  sibling_config().returns["CallElenchiMov3000"] = Value(false);
-  std::vector<Value> args{Value(int16_t{1})};
-  EXPECT_EQ(call_method(*cn, "CallElenchiMov3000", args), Value(false));
-  EXPECT_EQ(args[0], Value(int16_t{7}));
-  Lines l = take();
-  EXPECT_EQ(l.front(), S2 + "create");
-  EXPECT_EQ(l.back(), S2 + "release");
-  // Without the argument the sibling still gets a state; a failing clearing keeps it.
-  EXPECT_TRUE(cn->CallCategorieStampa());
+  EXPECT_EQ(take().back(), S1 + "release");
+  EXPECT_TRUE(cn->CallCategorieStampa());  // a new sibling, whose clearing fails: kept
   sibling_config().fail.insert("Plookup");
   take();
   EXPECT_FALSE(cn->CallElenchiMov3000());
-  l = take();
-  EXPECT_EQ(l.at(l.size() - 8), "PIRO_CONNECT.CLSCG_CONNECT#3 call CallElenchiMov3000 = False (0)");
+  Lines l = take();
+  EXPECT_EQ(l.at(l.size() - 8), S2 + "call CallElenchiMov3000 = False (0)");
   EXPECT_TRUE(cn->sibling());
-}
-
-TEST_F(Connector, VariationNotesCopyBackStateAndErrorThenReleaseTheSibling) {
-  cn->Connessione = host::make_control("db");
-  cn->CodiceAzienda = 3;
-  cn->NumeroRegistrazione = "R9";
-  cn->Elenchi_IndTipoProvenienza = Elenchi_TipoProvenienza::Importazione;
-  cn->WindowPositionHandle = 4242;
-  cn->WindowPositionAddLeft = 10;
-  cn->WindowPositionAddTop = -20;
-  sibling_config().returns = {{"Stato", Value(int32_t{3})},
-                              {"Errore", Value("nota non trovata")},
-                              {"CallAssociazioneNoteVariazione3000", Value(int32_t{0})}};
-  EXPECT_FALSE(cn->CallAssociazioneNoteVariazione3000());
-  EXPECT_EQ(cn->Stato, 3);
-  EXPECT_EQ(cn->Errore, "nota non trovata");
-  EXPECT_EQ(take(),
-            linked(S1, {"set Connessione = #Control", "let CodiceAzienda = 3",
-                        "let NumeroRegistrazione = R9", "let Elenchi_IndTipoProvenienza = 8",
-                        "let WindowPositionHandle = 4242", "let WindowPositionAddLeft = 10",
-                        "let WindowPositionAddTop = -20",
-                        "call CallAssociazioneNoteVariazione3000 = 0 ()", "get Stato = 3",
-                        "get Errore = nota non trovata", "set ConnectField = Nothing",
-                        "set Connessione = Nothing", "set ActiveInterface = Nothing",
-                        "set Plookup = Nothing", "release"}));
-  sibling_config().returns["CallAssociazioneNoteVariazione3000"] = Value(true);
-  EXPECT_EQ(call_method(*cn, "CallAssociazioneNoteVariazione3000"), Value(true));
-  sibling_config().returns["Stato"] = Value("x");  // not a number: False, sibling kept
-  EXPECT_FALSE(cn->CallAssociazioneNoteVariazione3000());
+  sibling_config().fail.clear();
+  cn->Stato = 5;
+  EXPECT_FALSE(cn->CallAssociazioneNoteVariazione3000());  // a state that is no number
+  EXPECT_EQ(cn->Stato, 5);
   EXPECT_TRUE(cn->sibling());
 }
 

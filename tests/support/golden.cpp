@@ -19,9 +19,9 @@ using nlohmann::json;
 using Pieces = std::map<std::string, std::string>;
 Pieces g_pieces;  // the named texts of the file last read
 
-// Tokens are separated by blanks outside quotes and brackets: "a b", [..], (..) and
-// Name="a b" are one token each.
-std::vector<std::string> tokens(const std::string& s, char sep = ' ') {
+}  // namespace
+
+std::vector<std::string> tokens(const std::string& s, char sep) {
   std::vector<std::string> out(1);
   int depth = 0;
   bool quoted = false;
@@ -40,6 +40,8 @@ std::vector<std::string> tokens(const std::string& s, char sep = ' ') {
   if (out.back().empty()) out.pop_back();
   return out;
 }
+
+namespace {
 
 std::string text_of(const std::string& t) {
   if (t.starts_with('"')) return json::parse(t).get<std::string>();
@@ -125,6 +127,8 @@ std::vector<Path> expand(const Path& p) {
   return {p};
 }
 
+}  // namespace
+
 Value value_of(const std::string& t, const std::vector<ObjectRef>& controls) {
   if (t.starts_with('"')) return Value(json::parse(t).get<std::string>());
   const std::map<std::string, Value> words{{"empty", Value()},
@@ -148,6 +152,8 @@ Value value_of(const std::string& t, const std::vector<ObjectRef>& controls) {
     throw std::runtime_error("not a value: " + t);
   return Value(static_cast<int32_t>(std::stol(t)));
 }
+
+namespace {
 
 std::string token_of(const Value& v, const std::vector<ObjectRef>& controls) {
   const Kind k = v.kind();

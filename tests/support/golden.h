@@ -8,7 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "common/value.h"
+
 namespace lema::golden {
+
+// The blank-separated tokens of a line ("a b", [..], (..) and Name="a b" are one token
+// each), or its `sep`-separated items.
+std::vector<std::string> tokens(const std::string& line, char sep = ' ');
+// The value a token denotes: "text", 12, i:12, f:1.5, m:12.50, d:2024-03-15, true, false,
+// empty, null, missing, nothing, array, c1..c10 (controls[0..9]).
+Value value_of(const std::string& token, const std::vector<ObjectRef>& controls);
 
 using Hunks = std::vector<std::pair<std::string, std::string>>;  // old text, new text
 using Expect = std::map<std::string, std::string>;  // an output's name, its canonical text
