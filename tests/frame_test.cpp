@@ -39,6 +39,7 @@ TEST(Frame, MembersInSlotOrderWithTheirAccessors) {
   EXPECT_EQ(ev.name, "TransferData");
   ASSERT_EQ(ev.params.size(), 3u);
   EXPECT_TRUE(ev.params[0].byref && !ev.params[1].byref && ev.params[2].byref);
+  for (const ParamInfo& p : ev.params) EXPECT_FALSE(p.optional) << p.name;
 }
 
 // Every readable member of a new instance holds the value of its declared type's zero.
