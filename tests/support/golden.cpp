@@ -65,8 +65,12 @@ Path path_of(const std::vector<std::string>& t, size_t i, const Path* head) {
     const size_t eq = t[i].find('=');
     if (t[i].starts_with('(')) {
       p.args.clear();
-      for (std::string a : tokens(t[i].substr(1, t[i].size() - 2), ','))
-        p.args.push_back(a.substr(a.find_first_not_of(' ')));
+      for (std::string a : tokens(t[i].substr(1, t[i].size() - 2), ',')) {
+        a = a.substr(a.find_first_not_of(' '));
+        const size_t star = a.starts_with('"') ? std::string::npos : a.find('*');  // x*3: x, x, x
+        p.args.insert(p.args.end(), star == std::string::npos ? 1 : std::stoul(a.substr(star + 1)),
+                      a.substr(0, star));
+      }
     } else if (t[i].starts_with("host=")) {
       const size_t comma = t[i].rfind(',');
       p.given_host = {t[i].substr(5, comma - 5), t[i].substr(comma + 1)};
