@@ -8,6 +8,8 @@
 #include "automation/registry.h"
 #include "common/error.h"
 #include "common/text.h"
+#include "decode/clscg_decode.h"
+#include "host/clock.h"
 #include "host/date_text_converter.h"
 #include "host/stand_ins.h"
 #include "lookup/clscg_lookup.h"
@@ -163,6 +165,57 @@ TEST(Frame, AnUnregisteredSiblingIsNotFaked) {
   lk->CodiciIva();
   EXPECT_TRUE(lk->StringaSQL().is_empty());
   EXPECT_EQ(lk->IDLookup, Value("Lkp_CodiciIVA"));
+}
+
+// The typed calls whose C++ signature has defaults or pointers give what the same call by
+// name gives (the golden data calls every member by name).
+TEST(Frame, TypedCallsWithDefaultsEqualTheCallsByName) {
+  auto lk = make_object<CLSCG_LOOKUP>(), by_name = make_object<CLSCG_LOOKUP>();
+  auto same_outputs = [&](const std::string& what) {
+    EXPECT_EQ(lk->StringaSQL(), by_name->StringaSQL()) << what;
+    EXPECT_EQ(lk->ColonneLookup(), by_name->ColonneLookup()) << what;
+    EXPECT_EQ(lk->Caption(), by_name->Caption()) << what;
+    EXPECT_EQ(lk->IDLookup, by_name->IDLookup) << what;
+  };
+  lk->CodAzienda = by_name->CodAzienda = Value(int32_t{15});
+  lk->CausaliPagEff();
+  call_method(*by_name, "CausaliPagEff");
+  same_outputs("CausaliPagEff");
+  EXPECT_EQ(lk->ContrattiMovimenti3000Euro(),
+            call_method(*by_name, "ContrattiMovimenti3000Euro").as_integer());
+  same_outputs("ContrattiMovimenti3000Euro");
+  EXPECT_EQ(lk->ContrattiCorrispettivi3000Euro(),
+            call_method(*by_name, "ContrattiCorrispettivi3000Euro").as_integer());
+  same_outputs("ContrattiCorrispettivi3000Euro");
+  const std::pair<const char*, void (*)(CLSCG_LOOKUP&)> left_out[] = {
+      {"GruppoCespiti", [](CLSCG_LOOKUP& l) { l.GruppoCespiti(); }},
+      {"AnagContribuente", [](CLSCG_LOOKUP& l) { l.AnagContribuente(); }},
+      {"SpedizioneRBKF24", [](CLSCG_LOOKUP& l) { l.SpedizioneRBKF24(); }},
+      {"IFRS15_Tipi", [](CLSCG_LOOKUP& l) { l.IFRS15_Tipi(); }},
+      {"ContiCliFor", [](CLSCG_LOOKUP& l) { l.ContiCliFor(); }},
+      {"CodiciIva", [](CLSCG_LOOKUP& l) { l.CodiciIva(); }}};
+  for (const auto& [name, typed] : left_out) {
+    typed(*lk);
+    call_method(*by_name, name);
+    same_outputs(name);
+  }
+  auto dc = make_object<CLSCG_DECODE>(), dn = make_object<CLSCG_DECODE>();
+  const ObjectRef c = host::make_control("c");
+  dc->CategorieStampa(c);
+  call_method(*dn, "CategorieStampa", {Value(c)});
+  EXPECT_EQ(dc->StringaSQL(), dn->StringaSQL());
+  dc->ContiCorrenti(Value(int32_t{7}), Value::missing(), Value::missing(), Value::missing(), c);
+  call_method(*dn, "ContiCorrenti",
+              {Value(int32_t{7}), Value::missing(), Value::missing(), Value::missing(), Value(c)});
+  EXPECT_EQ(dc->StringaSQL(), dn->StringaSQL());
+  EXPECT_EQ(dc->ColonneDiDecodifica(), dn->ColonneDiDecodifica());
+  host::pin_today(*Date::from_civil(2024, 3, 15));
+  EXPECT_EQ(dc->ClienteFornitore(Value(int32_t{5}), Value(int32_t{0}), Value(int32_t{1})),
+            call_method(*dn, "ClienteFornitore",
+                        {Value(int32_t{5}), Value(int32_t{0}), Value(int32_t{1})}));
+  host::pin_today(std::nullopt);
+  EXPECT_EQ(dc->StringaSQL(), dn->StringaSQL());
+  EXPECT_EQ(dc->ColonneDiDecodifica(), dn->ColonneDiDecodifica());
 }
 
 // ---- date texts -------------------------------------------------------------------------
