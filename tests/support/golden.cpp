@@ -84,11 +84,11 @@ Path path_of(const std::vector<std::string>& t, size_t i, const Path* head) {
     for (++i; i < t.size() && t[i] != ":"; ++i) {
       const size_t eq = t[i].find('=');
       std::string v = t[i].substr(eq + 1);
-      if (g_pieces.count(v)) v = g_pieces.at(v);
-      p.expect[t[i].substr(0, eq)] =
-          v.starts_with('"') || v.starts_with('[') ? json::parse(v).dump() : v;
+      if (g_pieces.count(v)) v = json(g_pieces.at(v)).dump();
+      p.expect[t[i].substr(0, eq)] = v.starts_with('"') ? json::parse(v).dump() : v;
     }
   if (++i >= t.size()) return p;
+  for (size_t k = i; k < t.size(); ++k) p.written += " " + t[k];
   if (t[i] == "keep") {
     p.sql = Path::Sql::Keep;
   } else if (t[i] == "=") {
@@ -555,6 +555,8 @@ void update(const std::string& file) {
       std::string sql;
       if (r.sql == r.sentinel && unmark(m, false) != r.sql)
         sql = " : keep";
+      else if (p.sql == Path::Sql::Changes && b.statement == m && apply_changes(m, p.changes) == pm)
+        sql = p.written.empty() ? "" : " :" + p.written;  // as written, pieces and all
       else if (pm != m) {
         const Hunks h = diff(m, pm);
         sql = h.size() == 1 && h[0].first == m ? " : = " + json(pm).dump() : " :" + render(h);

@@ -32,7 +32,7 @@ struct Path {
   Expect expect;
   enum class Sql { Changes, Own, Keep } sql = Sql::Changes;
   Hunks changes;
-  std::string own;
+  std::string own, written;   // the statement as written, with the pieces it names
   std::optional<Hunks> host;  // the standard host's changes, when not the block's
 };
 
