@@ -1,6 +1,7 @@
 // The C interface seen from C++: ownership of values and handles, host classes made of C
 // callbacks, and event sinks changing by-reference arguments. (The sanitizer build checks
-// that nothing handed across leaks.)
+// that nothing handed across leaks. Allocating a value's block with calloc(2, n) instead of
+// calloc(1, n) is an equivalent mutant.)
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -1,5 +1,10 @@
 // Values and their conversions, statement text, the automation layer (member tables,
 // dispatch by name, events, the registry, back-references) and the error texts hosts see.
+//
+// Equivalent mutants: the count an object holds while its destructor runs (any large
+// number), ParamInfo's default `byref` (every parameter list states it), and the letter case
+// of a name the library itself calls by name (names are found ignoring case: HostTranslator's
+// Translate in host_framework.cpp, the stand-in connector's Call methods in stand_ins.cpp).
 #include <gtest/gtest.h>
 
 #include "automation/back_reference.h"

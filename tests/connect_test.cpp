@@ -1,6 +1,7 @@
 // The program connector: the sibling connector it creates, links and drives by name, the
 // values each Call method hands on (in order), the event relayed to the screen, and the
-// graphic references of a document read over a connection.
+// graphic references of a document read over a connection. (Empty and Null tested with &&
+// instead of || in ValorePresente is an equivalent mutant: neither has any text.)
 #include <gtest/gtest.h>
 
 #include <fstream>

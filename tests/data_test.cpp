@@ -1,6 +1,10 @@
 // The data-access layer on each backend (SQLite directly and through unixODBC), the in-memory
 // recordset, the SQLite dialect bridge and connection strings, and the three members that
 // read a database: the fiscal-year list, the customer/supplier decode, the document query.
+// (Equivalent mutants: the SQLite dialect flag's first value, always set by the session's
+// constructor; the read-only LockType a loaded recordset is given, which a new recordset
+// already has; PWD added to an ODBC string without a password, which the SQLite ODBC driver
+// used here ignores.)
 #include <gtest/gtest.h>
 
 #include <cstdlib>

@@ -1,6 +1,13 @@
 // Every lookup and decode path of the golden data, by name as a host calls it, with every
 // kind of host; and the rules that hold for every member at once: a failing step keeps the
 // previous statement, a translation failing at one call keeps that text, the ordering rule.
+//
+// Changes to the library that no path can see (equivalent mutants): a statement's capacity
+// hint (kStatementSize in asset_register.cpp, the reserve sum in simple_decodes.cpp); the
+// first value of a flag whose step cannot fail (`run` in customer_supplier.cpp); the fixed
+// width of a code at 0 taken with >= (0 characters either way) and Empty and Null tested
+// with && in CodiceLarghezzaFissa (Null has no text either); the declared default of
+// CausaliPagEff's omitted by-reference TipoCausale (the method then gets no argument).
 #include "support/golden.h"
 
 #include <gtest/gtest.h>
