@@ -1,19 +1,30 @@
-# Runs every tests/scripts/*.json through `lemald run` and compares standard output with
-# the .expected file beside it, byte for byte.
+# Runs every SCRIPTS/*.json through `lemald run`, compares standard output with the .expected
+# file beside it byte for byte, and shows where they first differ.
 file(GLOB scripts ${SCRIPTS}/*.json)
-set(failed 0)
 foreach(script ${scripts})
   string(REGEX REPLACE "\\.json$" ".expected" expected_file ${script})
   execute_process(COMMAND ${LEMALD} run ${script} OUTPUT_VARIABLE got RESULT_VARIABLE rc)
   file(READ ${expected_file} want)
   if(NOT rc EQUAL 0 OR NOT got STREQUAL want)
-    message(SEND_ERROR "${script}: exit ${rc}\n got: ${got}\nwant: ${want}")
-    math(EXPR failed "${failed} + 1")
+    string(LENGTH "${got}" n)
+    set(at 0)
+    while(at LESS n)
+      string(SUBSTRING "${got}" 0 ${at} a)
+      string(SUBSTRING "${want}" 0 ${at} b)
+      if(NOT a STREQUAL b)
+        break()
+      endif()
+      math(EXPR at "${at} + 64")
+    endwhile()
+    set(from 0)
+    if(at GREATER 128)
+      math(EXPR from "${at} - 128")
+    endif()
+    string(SUBSTRING "${got}" ${from} 192 g)
+    string(SUBSTRING "${want}" ${from} 192 w)
+    message(SEND_ERROR "${script}: exit ${rc}, first difference near byte ${from}:\n got: ${g}\nwant: ${w}")
   endif()
 endforeach()
-list(LENGTH scripts total)
-message(STATUS "${total} scripts, ${failed} failed")
-
 # Script errors: exit status 2, nothing on standard output, one line naming the step.
 file(GLOB bad_scripts ${SCRIPTS}/bad/*.json)
 foreach(script ${bad_scripts})

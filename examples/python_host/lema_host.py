@@ -1,6 +1,8 @@
-"""A host written in Python drives the library through its C interface (ctypes only).
+"""A host written in Python drives the library through its C interface (ctypes only): the
+binding (values both ways, handles, host classes written in Python, event sinks) and the
+checks it makes of itself.
 
-    python3 test_capi.py PATH/TO/liblema.so [unittest options]
+    python3 lema_host.py PATH/TO/liblema.so [unittest options]
 
 The host supplies, as Python classes registered by name, the pieces that live outside the
 library: the host framework's interface object, the VAT module's lookup component
@@ -742,7 +744,7 @@ class ConnectorTest(unittest.TestCase):
 
 if __name__ == "__main__":
     if not LIB:
-        sys.exit("usage: test_capi.py PATH/TO/liblema.so [unittest options]")
+        sys.exit("usage: lema_host.py PATH/TO/liblema.so [unittest options]")
     print(f"liblema {LIB.lema_version().decode()} from {LIBRARY}", file=sys.stderr)
     atexit.register(HostClass.unregister_all)
     unittest.main(verbosity=2)

@@ -1,0 +1,306 @@
+// Values and their conversions, statement text, the automation layer (member tables,
+// dispatch by name, events, the registry, back-references) and the error texts hosts see.
+//
+// Equivalent mutants: the count an object holds while its destructor runs (any large
+// number), ParamInfo's default `byref` (every parameter list states it), and the letter case
+// of a name the library itself calls by name (names are found ignoring case: HostTranslator's
+// Translate in host_framework.cpp, the stand-in connector's Call methods in stand_ins.cpp).
+#include <gtest/gtest.h>
+
+#include "automation/back_reference.h"
+#include "automation/binder.h"
+#include "automation/class_info.h"
+#include "automation/events.h"
+#include "automation/registry.h"
+#include "common/error.h"
+#include "common/sql.h"
+#include "common/text.h"
+#include "host/clock.h"
+#include "support/errors.h"
+
+namespace lema {
+namespace {
+
+using testing_support::error_of;
+
+TEST(Values, TextForms) {
+  const std::pair<Value, const char*> cases[] = {
+      {Value(int32_t{12}), "12"},
+      {Value(int16_t{-3}), "-3"},
+      {Value(12.0), "12"},
+      {Value(-12.5), "-12.5"},
+      {Value(0.1), "0.1"},
+      {Value(1e20), "1e+20"},
+      {Value(*Decimal::parse("12.50")), "12.5"},
+      {Value(*Decimal::parse("-0.25")), "-0.25"},
+      {Value(*Decimal::parse("7.000")), "7"},
+      {Value(true), "True"},
+      {Value(false), "False"},
+      {Value(), ""},
+      {Value::null(), ""},
+      {Value(*Date::from_civil(2024, 3, 15)), "2024-03-15"},
+      {Value(*Date::from_civil(999, 1, 2, 10, 30, 5)), "0999-01-02 10:30:05"},
+  };
+  for (const auto& [v, text] : cases) EXPECT_EQ(to_text(v), text);
+  for (const Value& v : {Value(Array::matrix(1, 1)), Value::nothing(), Value::missing()})
+    EXPECT_EQ(error_of([&] { to_text(v); }), "13 Type mismatch");
+}
+
+TEST(Values, ConversionsFollowTheRuntimeRules) {
+  EXPECT_EQ(to_integer(Value("12")), 12);
+  EXPECT_EQ(to_integer(Value(" +7 ")), 7);
+  EXPECT_EQ(to_integer(Value(2.5)), 2);  // half to even
+  EXPECT_EQ(to_integer(Value(3.5)), 4);
+  EXPECT_EQ(to_integer(Value()), 0);
+  EXPECT_EQ(to_long(Value(true)), -1);
+  EXPECT_EQ(to_long(Value(int16_t{-4})), -4);
+  EXPECT_EQ(to_double(Value("1.5e3")), 1500);
+  EXPECT_TRUE(to_boolean(Value(" TRUE ")));
+  EXPECT_FALSE(to_boolean(Value("false")));
+  EXPECT_TRUE(to_boolean(Value("-1")));
+  EXPECT_FALSE(to_boolean(Value(int32_t{0})));
+  EXPECT_EQ(to_decimal(Value("+12.50")).to_text(), "12.5");
+  EXPECT_EQ(to_decimal(Value(1e3)).to_text(), "1000");
+  EXPECT_EQ(to_decimal(Value()).to_text(), "0");
+  EXPECT_EQ(to_date(Value(2.5)), *Date::from_civil(1900, 1, 1, 12));
+  EXPECT_EQ(to_string_param(Value()), "");
+  const std::pair<std::function<void()>, const char*> errors[] = {
+      {[] { to_integer(Value("12abc")); }, "13 Type mismatch"},
+      {[] { to_integer(Value("")); }, "13 Type mismatch"},
+      {[] { to_double(Value("1,5")); }, "13 Type mismatch"},
+      {[] { to_boolean(Value("yes")); }, "13 Type mismatch"},
+      {[] { to_decimal(Value("x1")); }, "13 Type mismatch"},
+      {[] { to_date(Value("2024-01-01")); }, "13 Type mismatch"},
+      {[] { to_integer(Value(int32_t{40000})); }, "6 Overflow"},
+      {[] { to_date(Value(3e6)); }, "6 Overflow"},
+      {[] { to_date(Value(-7e5)); }, "6 Overflow"},
+      {[] { to_long(Value(3e9)); }, "6 Overflow"},
+      {[] { to_integer(Value::null()); }, "94 Invalid use of Null"},
+      {[] { to_string_param(Value::null()); }, "94 Invalid use of Null"},
+      {[] { to_object(Value("x")); }, "424 Object required"},
+      {[] { Value("x").as_long(); }, "13 Type mismatch"},
+  };
+  for (const auto& [f, text] : errors) EXPECT_EQ(error_of(f), text);
+}
+
+TEST(Values, ArraysKeepTheirBoundsAndCopyOnWrite) {
+  Array a({{1, 2}, {0, 3}});
+  EXPECT_EQ(a.lbound(0), 1);
+  EXPECT_EQ(a.ubound(0), 2);
+  EXPECT_EQ(a.ubound(1), 2);
+  a.at(2, 1) = Value("x");
+  for (auto f : std::initializer_list<std::function<void()>>{
+           [&] { a.at(0, 0); }, [&] { a.at(3, 0); }, [&] { a.at(1, 3); }, [&] { a.at(1); },
+           [&] { a.lbound(2); },
+           [] {
+             Array({{0, -1}});
+           }})
+    EXPECT_EQ(error_of(f), "9 Subscript out of range");
+  Array list({{-1, 2}});
+  list.at(0) = Value(int32_t{5});
+  EXPECT_EQ(list.at(0), Value(int32_t{5}));
+  EXPECT_EQ(error_of([&] { list.at(1); }), "9 Subscript out of range");
+  Value v(a), copy = v;
+  copy.as_array_mut().at(2, 1) = Value("y");
+  EXPECT_EQ(v.as_array().at(2, 1), Value("x"));
+  EXPECT_FALSE(v == copy);
+}
+
+TEST(StatementText, SeparatorsNullsAndReplacement) {
+  SqlText s;
+  s << "SELECT " LEMA_CRLF << Value(int32_t{5}) << kCR << Value::null() << "X" << quoted(Value("a"))
+    << sql_condition(Value(" AND 1=1"));
+  s.number(-12).or_default(Value("  "), "D");
+  EXPECT_EQ(s.str(), "SELECT \r\n5\rXa AND 1=1-12D");
+  EXPECT_EQ(replace_all("F(<C>, <C>)", "<C>", "1"), "F(1, 1)");
+  EXPECT_EQ(replace_all("abc", "", "x"), "abc");
+}
+
+// ---- the automation layer ----------------------------------------------------------------
+
+class Sample final : public Object, public EventSource {
+ public:
+  Value Note;
+  int16_t Count = 0;
+  ObjectRef Link;
+  std::string last;
+
+  std::string Join(const Value& a, int16_t b, const std::string& c) {
+    return to_text(a) + "|" + std::to_string(b) + "|" + c;
+  }
+  void Bump(int16_t& n, Value* extra) {
+    n = static_cast<int16_t>(n + 1);
+    if (extra) *extra = Value("touched");
+  }
+  int32_t Optional(const Value& v, bool flag) {
+    last = v.is_missing() ? "missing" : to_text(v);
+    return flag ? 1 : 0;
+  }
+  void Fire(bool& cancel) {
+    Value args[] = {Value(cancel), Value("data")};
+    raise_event(*this, "Changed", args);
+    cancel = to_boolean(args[0]);
+  }
+  const ClassInfo& class_info() const override {
+    using namespace bind;
+    static const ClassInfo info(
+        "Test.Sample",
+        {field<&Sample::Note>("Note", access::GLS), field<&Sample::Count>("Count", access::GL),
+         field<&Sample::Link>("Link", access::GS),
+         method<&Sample::Join>("Join", {req("A"), req("B"), req("C")}),
+         method<&Sample::Bump>("Bump", {req("N"), opt("Extra")}),
+         method<&Sample::Optional>("Optional", {opt("V"), opt("Flag", Value(true))}),
+         method<&Sample::Fire>("Fire", {req("Cancel")})},
+        {EventInfo{"Changed", {}}});
+    return info;
+  }
+};
+
+TEST(Dispatch, PropertiesByNameWithAccessorsAndConversions) {
+  auto s = make_object<Sample>();
+  let_property(*s, "Note", Value("x"));
+  EXPECT_EQ(get_property(*s, "nOTE"), Value("x"));  // names ignore case
+  let_property(*s, "Count", Value("12"));
+  EXPECT_EQ(get_property(*s, "Count"), Value(int16_t{12}));
+  ObjectRef other = make_object<Sample>();
+  set_property(*s, "Note", Value(other));
+  EXPECT_EQ(s->Note.as_object(), other);
+  const std::pair<std::function<void()>, const char*> errors[] = {
+      {[&] { let_property(*s, "Count", Value("twelve")); }, "13 Type mismatch: Count"},
+      {[&] { let_property(*s, "Count", Value(int32_t{70000})); }, "6 Overflow: Count"},
+      {[&] { let_property(*s, "Note", Value::missing()); }, "13 Type mismatch: Note"},
+      {[&] { let_property(*s, "Note", Value(ObjectRef(s))); }, "13 Type mismatch: Note"},
+      {[&] { let_property(*s, "Link", Value(int32_t{1})); },
+       "438 Property cannot be Let: Test.Sample.Link"},
+      {[&] { set_property(*s, "Count", Value::nothing()); },
+       "438 Property cannot be Set: Test.Sample.Count"},
+      {[&] { set_property(*s, "Note", Value(int32_t{1})); }, "424 Object required: Note"},
+      {[&] { let_property(*s, "Join", Value(int32_t{1})); },
+       "438 Not a property: Test.Sample.Join"},
+      {[&] { get_property(*s, "Nope"); },
+       "438 Object doesn't support this property or method: Test.Sample.Nope"},
+      {[&] { call_method(*s, "Note", {Value(int32_t{1})}); },
+       "450 Wrong number of arguments: Note"},
+  };
+  for (const auto& [f, text] : errors) EXPECT_EQ(error_of(f), text);
+}
+
+TEST(Dispatch, MethodsWithOptionalAndByReferenceArguments) {
+  auto s = make_object<Sample>();
+  EXPECT_EQ(call_method(*s, "Join", {Value(int32_t{1}), Value("2"), Value(3.0)}), Value("1|2|3"));
+  EXPECT_EQ(error_of([&] { call_method(*s, "Join", {Value(int32_t{1})}); }),
+            "449 Argument not optional: B: Join");
+  EXPECT_EQ(error_of([&] {
+              call_method(*s, "Join", {Value(), Value("x"), Value("c")});
+            }),
+            "13 Type mismatch: Join");
+  EXPECT_EQ(error_of([&] {
+              call_method(*s, "Join", {Value(), Value(), Value(), Value()});
+            }),
+            "450 Wrong number of arguments: Join");
+  EXPECT_EQ(error_of([&] {
+              call_method(*s, "Join", {Value::missing(), Value(), Value()});
+            }),
+            "449 Argument not optional: A: Join");
+  std::vector<Value> args{Value(int32_t{4})};
+  call_method(*s, "Bump", args);
+  EXPECT_EQ(args[0], Value(int16_t{5}));  // written back in the declared type
+  args = {Value(int16_t{1}), Value("keep")};
+  call_method(*s, "Bump", args);
+  EXPECT_EQ(args[1], Value("touched"));
+  args = {};
+  EXPECT_EQ(call_method(*s, "Optional", args), Value(int32_t{1}));  // the declared default
+  EXPECT_EQ(s->last, "missing");
+  args = {Value::missing(), Value(false)};
+  EXPECT_EQ(call_method(*s, "Optional", args), Value(int32_t{0}));
+  EXPECT_TRUE(args[0].is_missing());
+  const auto& m = s->class_info().members();
+  EXPECT_EQ(m[2].kind_letters(), "GS");
+  EXPECT_TRUE(m[4].params[0].byref && !m[3].params[0].byref);
+  EXPECT_TRUE(m[4].params[1].optional && !m[4].params[0].optional);
+}
+
+struct Flipper final : EventSink {
+  int calls = 0;
+  void on_event(const Object&, std::string_view name, std::span<Value> args) override {
+    ++calls;
+    EXPECT_EQ(name, "Changed");
+    args[0] = Value(true);
+  }
+};
+
+TEST(Events, SinksSeeAndChangeByReferenceArguments) {
+  auto s = make_object<Sample>();
+  auto sink = std::make_shared<Flipper>();
+  const uint32_t cookie = s->advise(sink);
+  bool cancel = false;
+  call_method(*s, "Fire", {Value(false)});
+  s->Fire(cancel);
+  EXPECT_TRUE(cancel);
+  s->unadvise(cookie);
+  cancel = false;
+  s->Fire(cancel);
+  EXPECT_FALSE(cancel);
+  EXPECT_EQ(sink->calls, 2);
+}
+
+TEST(Registry, CreatesByNameAndHostsReplaceFactories) {
+  Registry reg;
+  EXPECT_EQ(error_of([&] { reg.create("Test.Sample"); }),
+            "429 Cannot create an instance of Test.Sample");
+  reg.register_class("Test.Sample", [] { return ObjectRef(make_object<Sample>()); });
+  EXPECT_EQ(reg.create("TEST.SAMPLE")->class_info().prog_id(), "Test.Sample");
+  {
+    ScopedClass scoped(
+        "Test.Sample", []() -> ObjectRef { raise(ErrorCode::Host, "refused"); }, reg);
+    EXPECT_EQ(error_of([&] { reg.create("Test.Sample"); }), "10000 refused");
+    ScopedClass other(
+        "Test.Sample", []() -> ObjectRef { throw std::runtime_error("gone"); }, reg);
+    EXPECT_EQ(error_of([&] { reg.create("Test.Sample"); }), "429 Test.Sample: gone");
+    ScopedClass empty(
+        "test.sample", [] { return ObjectRef(); }, reg);
+    EXPECT_EQ(error_of([&] { reg.create("Test.Sample"); }),
+              "429 Cannot create an instance of Test.Sample");
+  }
+  EXPECT_TRUE(reg.create("Test.Sample"));
+  EXPECT_TRUE(reg.unregister_class("test.SAMPLE"));
+  EXPECT_FALSE(reg.unregister_class("Test.Sample"));
+  EXPECT_TRUE(Registry::global().find("DateTextConverter"));
+  EXPECT_FALSE(Registry::global().find("PIRO_CONNECT.CLSCG_CONNECT"));  // hosts bring siblings
+}
+
+TEST(BackReference, ForwardsWithoutKeepingTheTargetAlive) {
+  auto target = make_object<Sample>();
+  ObjectRef back = make_back_reference(*target);
+  EXPECT_EQ(target->ref_count(), 1u);
+  EXPECT_EQ(back->identity(), target.get());
+  let_property(*back, "Note", Value("via back"));
+  EXPECT_EQ(target->Note, Value("via back"));
+  target.reset();
+  EXPECT_EQ(error_of([&] { get_property(*back, "Note"); }),
+            "91 Object variable not set: the object has ended");
+}
+
+TEST(Clock, TodayIsTheLocalDateUnlessPinned) {
+  const std::time_t now = std::time(nullptr);
+  std::tm t{};
+  localtime_r(&now, &t);
+  EXPECT_EQ(host::today(), *Date::from_civil(t.tm_year + 1900, t.tm_mon + 1, t.tm_mday));
+  host::pin_today(*Date::from_civil(2024, 2, 29));
+  EXPECT_EQ(host::today(), *Date::from_civil(2024, 2, 29));
+  host::pin_today(std::nullopt);
+}
+
+TEST(StepFrame, SwallowsEveryFailureAndTellsTheObserver) {
+  static std::vector<std::string> seen;
+  set_swallow_observer([](std::string_view what) { seen.emplace_back(what); });
+  EXPECT_FALSE(detail::step([] { throw 42; }));
+  EXPECT_FALSE(detail::step([] { raise(ErrorCode::Host, "host failed"); }));
+  EXPECT_TRUE(detail::step([] {}));
+  set_swallow_observer(nullptr);
+  EXPECT_FALSE(detail::step([] { throw 1; }));
+  EXPECT_EQ(seen, (std::vector<std::string>{"unknown failure", "host failed"}));
+}
+
+}  // namespace
+}  // namespace lema

@@ -1,0 +1,69 @@
+// The golden data of the lookups and decodes (tests/golden/*.txt; the syntax is described at
+// the top of lookups.txt): reading it, running a path by name as a host does, and rewriting
+// it from what the library produces (lema_tests --update).
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/value.h"
+
+namespace lema::golden {
+
+// The blank-separated tokens of a line ("a b", [..], (..) and Name="a b" are one token
+// each), or its `sep`-separated items.
+std::vector<std::string> tokens(const std::string& line, char sep = ' ');
+// The value a token denotes: "text", 12, i:12, f:1.5, m:12.50, d:2024-03-15, true, false,
+// empty, null, missing, nothing, array, c1..c10 (controls[0..9]).
+Value value_of(const std::string& token, const std::vector<ObjectRef>& controls);
+
+using Hunks = std::vector<std::pair<std::string, std::string>>;  // old text, new text
+using Expect = std::map<std::string, std::string>;  // an output's name, its canonical text
+
+struct Path {
+  int line = 0, host_line = 0;
+  bool first = true;  // the first of the runs a line stands for (one per alternative value)
+  std::string setup;  // as written
+  std::vector<std::string> args;  // value tokens, the block's when the path gives none
+  std::vector<std::pair<std::string, std::string>> settings;      // the block's, then the path's
+  std::optional<std::pair<std::string, std::string>> given_host;  // language, company
+  Expect expect;
+  enum class Sql { Changes, Own, Keep } sql = Sql::Changes;
+  Hunks changes;
+  std::string own, written;   // the statement as written, with the pieces it names
+  std::optional<Hunks> host;  // the standard host's changes, when not the block's
+};
+
+struct Block {
+  std::string file, label, method;  // label: L.Method or D.Method
+  Path head;                        // the default path
+  std::string statement;            // its statement, «x» marking a text the host translates
+  Hunks host;                       // what the standard host changes, on every path
+  int statement_line = 0, host_line = 0;
+  std::vector<Path> paths;
+};
+
+enum class Host { None, Standard, ByName, Defaults, Failing, Given, Mark, MarkStandard, FailNth };
+
+struct Outcome {
+  std::string sql, sentinel;  // the statement after the call, and after the first call
+  Expect got, before;         // the other outputs after the call, and after the first call
+};
+
+std::vector<Block> load(const std::string& file);
+const std::vector<Block>& all_blocks();
+// Runs a path on a new instance created by name, after a first call (Valute, or the decode's
+// GruppoCespiti) whose outputs it may keep. `fail_at`: the translation FailNth fails.
+Outcome run(const Block& b, const Path& p, Host h, int fail_at = 0);
+// What a path must produce: its statement (with «marks») and its other outputs.
+std::string marked_statement(const Block& b, const Path& p);
+Expect expected(const Block& b, const Path& p, Host h);
+// «x» -> x, or x#1, x#2, ... when numbered (but x alone for the call numbered `plain_at`).
+std::string unmark(const std::string& s, bool numbered, int plain_at = 0);
+std::string apply_changes(std::string s, const Hunks& hunks);
+// Rewrites a golden file from what the library produces now.
+void update(const std::string& file);
+
+}  // namespace lema::golden
