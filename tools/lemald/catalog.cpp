@@ -10,6 +10,7 @@
 #include "host/clock.h"
 #include "host/date_text_converter.h"
 #include "tools/lemald/explorer_call.h"
+#include "tools/lemald/human.h"
 #include "tools/lemald/method_groups.h"
 
 namespace lemald {
@@ -106,22 +107,6 @@ class Doc {
   std::string out_;
 };
 
-// The statement with its line ends shown: CRLF as "↵", a lone CR as "␍".
-std::string shown_statement(const std::string& sql) {
-  std::string out;
-  for (size_t i = 0; i < sql.size(); ++i) {
-    if (sql[i] == '\r' && i + 1 < sql.size() && sql[i + 1] == '\n') {
-      out += "\u21B5\n";
-      ++i;
-    } else if (sql[i] == '\r') {
-      out += "\u240D\n";
-    } else {
-      out += sql[i];
-    }
-  }
-  return out;
-}
-
 std::string params_text(const lema::Member& m) {
   std::string s;
   for (const lema::ParamInfo& p : m.params) {
@@ -175,7 +160,7 @@ void describe_call(Doc& doc, const lema::Member& m, std::string_view prog_id) {
   if (m.type != lema::TypeTag::Void) doc.item("Result", r["value"].dump());
   if (r.contains("statement")) {
     if (r["statement"].is_string() && !r["statement"].get<std::string>().empty())
-      doc.code(shown_statement(r["statement"].get<std::string>()));
+      doc.code(readable(r["statement"].get<std::string>()));
     else
       doc.para("No statement on this path.");
   }

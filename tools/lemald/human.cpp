@@ -12,6 +12,22 @@
 #include "tools/lemald/json_value.h"
 
 namespace lemald {
+
+std::string readable(std::string_view sql) {
+  std::string out;
+  for (size_t i = 0; i < sql.size(); ++i) {
+    if (sql[i] == '\r' && i + 1 < sql.size() && sql[i + 1] == '\n') {
+      out += "\u21B5\n";
+      ++i;
+    } else if (sql[i] == '\r') {
+      out += "\u240D\n";
+    } else {
+      out += sql[i];
+    }
+  }
+  return out;
+}
+
 namespace {
 
 using lema::Value;
@@ -26,22 +42,6 @@ Value cli_value(const std::string& s, const ObjectNames& names) {
   json j = json::parse(s, nullptr, false);
   if (j.is_discarded()) return Value(s);
   return from_json(j, names);
-}
-
-// Line ends shown as marks: CRLF as "↵", a lone CR as "␍".
-std::string readable(std::string_view sql) {
-  std::string out;
-  for (size_t i = 0; i < sql.size(); ++i) {
-    if (sql[i] == '\r' && i + 1 < sql.size() && sql[i + 1] == '\n') {
-      out += "\u21B5\n";
-      ++i;
-    } else if (sql[i] == '\r') {
-      out += "\u240D\n";
-    } else {
-      out += sql[i];
-    }
-  }
-  return out;
 }
 
 std::string shown(const Value& v) {

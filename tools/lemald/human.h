@@ -3,6 +3,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lemald {
@@ -16,6 +17,10 @@ struct LookupOptions {
   std::string db;
   bool raw = false;
 };
+
+// A statement with its line ends shown as marks: CRLF as "\u21B5", a lone CR as "\u240D",
+// each followed by a line break.
+std::string readable(std::string_view sql);
 
 int print_lookup(const LookupOptions& o, std::ostream& out, std::ostream& err);
 int print_members(const std::string& cls, std::ostream& out, std::ostream& err);
