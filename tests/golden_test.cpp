@@ -1,13 +1,12 @@
-// Every lookup and decode path of the golden data, by name as a host calls it, with every
-// kind of host; and the rules that hold for every member at once: a failing step keeps the
-// previous statement, a translation failing at one call keeps that text, the ordering rule.
+// Every lookup and decode path of the golden data, by name, with every kind of host; and the
+// rules that hold for every member: a failing step keeps the previous statement, a failing
+// translation keeps its text, the ordering rule.
 //
-// Changes to the library that no path can see (equivalent mutants): a statement's capacity
-// hint (kStatementSize in asset_register.cpp, the reserve sum in simple_decodes.cpp); the
-// first value of a flag whose step cannot fail (`run` in customer_supplier.cpp); the fixed
-// width of a code at 0 taken with >= (0 characters either way) and Empty and Null tested
-// with && in CodiceLarghezzaFissa (Null has no text either); the declared default of
-// CausaliPagEff's omitted by-reference TipoCausale (the method then gets no argument).
+// Equivalent mutants: a statement's capacity hint (kStatementSize in asset_register.cpp, the
+// reserve sum in simple_decodes.cpp); the first value of a flag whose step cannot fail (`run`
+// in customer_supplier.cpp); in CodiceLarghezzaFissa a width of 0 taken with >= and Empty
+// and Null tested with && (neither has text); the declared default of CausaliPagEff's
+// omitted by-reference TipoCausale (the method then gets no argument).
 #include "support/golden.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +20,7 @@
 namespace lema::golden {
 namespace {
 
-// Where two texts first differ, with some context, rather than the two whole texts.
+// Where two texts first differ, with some context.
 ::testing::AssertionResult same(const std::string& got, const std::string& want) {
   if (got == want) return ::testing::AssertionSuccess();
   size_t i = 0;
@@ -43,8 +42,8 @@ class Golden : public ::testing::TestWithParam<size_t> {
                               ->class_info();
 };
 
-// No host; the standard host (language "ENG", company 7, numbered translations), typed and
-// by name; a host whose language and company fail; a host failing in everything.
+// No host; the standard host ("ENG", company 7, numbered translations), typed and by name; a
+// host whose language and company fail; a host failing in everything.
 TEST_P(Golden, EveryPathWithEveryHost) {
   std::ofstream dump;
   if (const char* d = std::getenv("LEMA_DUMP_STATEMENTS")) dump.open(d, std::ios::app);
@@ -74,11 +73,10 @@ TEST_P(Golden, EveryPathWithEveryHost) {
     }
 }
 
-// Every Variant argument and Variant setting in turn holds a value that cannot be joined
-// into a statement: the statement is the default one (the input is not read on this path)
-// or the one the instance held, with the failure swallowed; the other outputs are set (or
-// kept, when they depend on that input). Inputs that a path sets to such a value have
-// their own expectations there.
+// Each Variant argument and setting in turn holds an array, which cannot be joined into a
+// statement: the statement is the default one (the input is not read) or the one held
+// before, the failure swallowed; the other outputs are set or kept. Inputs that a path sets
+// to an array have their own expectations there.
 TEST_P(Golden, AFailingStepKeepsThePreviousStatement) {
   if (b.method == "CodiciIva") return;  // the sibling builds that statement
   std::set<std::string> own;
@@ -116,8 +114,7 @@ TEST_P(Golden, AFailingStepKeepsThePreviousStatement) {
   }
 }
 
-// A translation failing at any one call leaves that text in Italian; the others are
-// translated, in text order.
+// A translation failing at any one call leaves that text untranslated, the others not.
 TEST_P(Golden, ATranslationFailingAtOneCallKeepsThatText) {
   const std::string numbered = unmark(b.statement, true);
   for (int n = 1; numbered != unmark(b.statement, false); ++n) {
@@ -127,9 +124,8 @@ TEST_P(Golden, ATranslationFailingAtOneCallKeepsThatText) {
   }
 }
 
-// Every method with a CampoOrdinamento argument: left out, Empty or "" gives the default
-// ordering; anything else (Null, blanks) is placed as it is, unless the method's own paths
-// say otherwise.
+// A CampoOrdinamento left out, Empty or "" gives the default ordering; anything else (Null,
+// blanks) is placed as it is, unless the method's own paths say otherwise.
 TEST_P(Golden, OrderingRule) {
   const Member& m = *info.find(b.method);
   size_t at = 0;
@@ -157,13 +153,9 @@ TEST_P(Golden, OrderingRule) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Data, Golden, ::testing::Range(size_t{0}, all_blocks().size()),
-                         [](const auto& param) {
-                           std::string n =
-                               all_blocks()[param.param].label + "_" + std::to_string(param.param);
-                           std::replace_if(
-                               n.begin(), n.end(),
-                               [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); },
-                               '_');
+                         [](const auto& p) {
+                           std::string n = all_blocks()[p.param].label + std::to_string(p.param);
+                           for (char& c : n) c = std::isalnum(c & 0xff) ? c : '_';
                            return n;
                          });
 

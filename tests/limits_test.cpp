@@ -1,5 +1,5 @@
-// Hostile values at the C interface: arrays nested to the limit and past it, on a host
-// thread with a small stack, and a long bad value in an error text.
+// Hostile values at the C interface: arrays nested to the limit and past it on a small
+// stack, and a long bad value in an error text.
 #include <gtest/gtest.h>
 #include <pthread.h>
 
@@ -42,8 +42,7 @@ void* nesting_on_a_small_stack(void*) {
     EXPECT_STREQ(lema_last_error(),
                  "Invalid procedure call or argument: arrays nested more than 64 deep");
   }
-  // Arrays of the library's own, nested by the host through the helpers: refused as well,
-  // and freed without recursion.
+  // The library's own arrays, nested through the helpers: refused, freed without recursion.
   lema_value owned = LEMA_VALUE_INIT;
   const lema_bound one{0, 1};
   lema_value* at = &owned;

@@ -1,6 +1,6 @@
-// Several threads drive their own lookups, all holding one shared host object, while the
-// main thread registers, replaces and removes classes by name; weak references to objects
-// that other threads release are locked meanwhile. Built also under ThreadSanitizer.
+// Threads drive their own lookups, all holding one host object, while the main thread
+// registers, replaces and removes classes by name; meanwhile weak references to objects that
+// other threads end are locked. Built also under ThreadSanitizer.
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -34,9 +34,8 @@ void register_c(const char* name) {
   expect(lema_register_class(name, &kSibling, nullptr) == LEMA_OK, "register");
 }
 
-// An object whose end takes a while, so that weak references to it are locked meanwhile.
-class Ending final : public Object {
- public:
+// An object whose end takes a while.
+struct Ending final : Object {
   ~Ending() override {
     alive = false;
     std::this_thread::yield();
@@ -52,9 +51,7 @@ std::vector<WeakRef<Object>> g_slots(8);
 
 void worker(const ObjectRef& host, int seed, std::chrono::steady_clock::time_point end) {
   for (int i = 0; std::chrono::steady_clock::now() < end; ++i, g_iterations.fetch_add(1)) {
-    // An object of this thread that the others lock through weak references while it ends,
-    // and one of theirs, which this thread locks while they may be ending it.
-    ObjectRef mine = make_object<Ending>();
+    ObjectRef mine = make_object<Ending>();  // swapped for another thread's, which may end
     WeakRef<Object> other;
     {
       std::lock_guard lock(g_slots_mutex);
@@ -65,7 +62,6 @@ void worker(const ObjectRef& host, int seed, std::chrono::steady_clock::time_poi
       if (ObjectRef o = other.lock())
         expect(static_cast<Ending&>(*o).alive, "a weak reference reached an ending object");
     };
-
     ObjectRef lk = create_object("LEMA_LOOKUPDECODE.CLSCG_LOOKUP");
     set_property(*lk, "ActiveInterface", Value(host));
     call_method(*lk, "CodiciIva");  // creates the sibling by name
@@ -81,7 +77,7 @@ void worker(const ObjectRef& host, int seed, std::chrono::steady_clock::time_poi
 
 int main() {
   register_c("PIRO_LOOKUPDECODE.CLSCO_LOOKUP");
-  ObjectRef host = make_object<Ending>();  // the one host object, set on every lookup
+  ObjectRef host = make_object<Ending>();
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t) threads.emplace_back(worker, std::cref(host), t, end);
@@ -89,12 +85,11 @@ int main() {
     register_c("STRESS.EXTRA");
     register_c("PIRO_LOOKUPDECODE.CLSCO_LOOKUP");  // replaces the sibling in use
     expect(lema_unregister_class("STRESS.EXTRA") == LEMA_OK, "unregister");
-    std::this_thread::sleep_for(std::chrono::microseconds(20));  // leave the workers time
+    std::this_thread::sleep_for(std::chrono::microseconds(20));
   }
   for (auto& t : threads) t.join();
   g_slots.clear();
   lema_unregister_class("PIRO_LOOKUPDECODE.CLSCO_LOOKUP");
-
   expect(host->ref_count() == 1, "the shared host's count back to 1");
   expect(g_dropped == g_registered, "every replaced or removed class dropped");
   expect(!Registry::global().find("STRESS.EXTRA"), "registry left clean");

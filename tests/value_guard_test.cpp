@@ -3,18 +3,17 @@
 // and that plain values give the same statements with the guard on or off.
 #include <gtest/gtest.h>
 
+#include "automation/class_info.h"
 #include "common/guard.h"
 #include "common/sql.h"
-#include "decode/clscg_decode.h"
 #include "lookup/clscg_lookup.h"
 #include "support/errors.h"
-#include "support/member_sweep.h"
 #include "testing/stand_ins.h"
 
 namespace lema {
 namespace {
 
-using namespace testing_support;
+using testing_support::error_of;
 
 TEST(ValueGuard, Rules) {
   for (std::string_view ok : {"", "ABC", "A B-C/1", "d\xC3\xA8"})
@@ -51,35 +50,54 @@ TEST(ValueGuard, PiecesKeepTheirTextAndAreCheckedOnlyWhenTheGuardIsOn) {
   }
   ValueGuardScope on(true);
   EXPECT_TRUE(value_guard());
-  EXPECT_EQ(
-      error_of([&] { build(); }),
-      "5 value refused by the value guard (quote inside a quoted value): x'; DROP TABLE T --");
+  const std::string refused = "5 value refused by the value guard (";
+  EXPECT_EQ(error_of([&] { build(); }),
+            refused + "quote inside a quoted value): x'; DROP TABLE T --");
   SqlText sql;
   sql << quoted(Value("ok"), "") << bare(Value(), "0") << order_list(Value(), "CG08_CODICE")
       << quoted(std::string("b"));
   EXPECT_EQ(sql.str(), "ok0CG08_CODICEb");
   EXPECT_EQ(error_of([&] { sql << Value("1 OR 1=1"); }),
-            "5 value refused by the value guard (not a number or identifier): 1 OR 1=1");
+            refused + "not a number or identifier): 1 OR 1=1");
   EXPECT_EQ(error_of([&] { sql.or_default(Value("2024-03-15"), "0"); }),
-            "5 value refused by the value guard (not a number or identifier): 2024-03-15");
+            refused + "not a number or identifier): 2024-03-15");
   EXPECT_EQ(error_of([&] { sql << order_list(Value("A; SELECT 1")); }),
-            "5 value refused by the value guard (not a list of column names): A; SELECT 1");
+            refused + "not a list of column names): A; SELECT 1");
 }
 
-// Each method on a fresh instance with every setting and argument plain, then once more with
-// `hostile` in one input. Returns the statement after each call.
-std::pair<std::string, std::string> run(ObjectRef o, const Member& m, int param,
-                                        std::string_view setting, std::string_view hostile) {
+bool takes_text(TypeTag t) {
+  return t == TypeTag::Variant || t == TypeTag::String;
+}
+
+// A method called on a fresh instance with every text setting and argument "A1" (objects a
+// control, numbers 1, Booleans True), then once more with `hostile` in argument `param` or in
+// `setting`; the statement after each call, with the guard as `on` says.
+std::pair<std::string, std::string> run(const char* cls, const Member& m, int param,
+                                        std::string_view setting, std::string_view hostile,
+                                        bool on) {
+  ValueGuardScope g(on);
+  ObjectRef o = create_object(cls);
   const ObjectRef control = host::make_control("txt");
-  fill_settings(*o, Value("A1"));
-  std::vector<Value> args = args_for(m, Value("A1"), control);
-  call_method(*o, m.name, args);
-  const std::string first = text_of(get_property(*o, "StringaSQL"));
-  args = args_for(m, Value("A1"), control);
-  if (param >= 0) args[static_cast<size_t>(param)] = Value(hostile);
-  if (!setting.empty()) let_property(*o, setting, Value(hostile));
-  call_method(*o, m.name, args);
-  return {first, text_of(get_property(*o, "StringaSQL"))};
+  for (const Member& s : o->class_info().members())
+    if (s.kind == MemberKind::Property && (s.access & access::L) && takes_text(s.type))
+      let_property(*o, s.name, Value("A1"));
+  std::string sql[2];
+  for (std::string& out : sql) {
+    std::vector<Value> args;
+    for (const ParamInfo& p : m.params)
+      args.push_back(p.type == TypeTag::Object    ? Value(control)
+                     : p.type == TypeTag::Integer ? Value(int16_t{1})
+                     : p.type == TypeTag::Long    ? Value(int32_t{1})
+                     : p.type == TypeTag::Double  ? Value(1.0)
+                     : p.type == TypeTag::Boolean ? Value(true)
+                                                  : Value("A1"));
+    if (&out == &sql[1] && param >= 0) args[static_cast<size_t>(param)] = Value(hostile);
+    if (&out == &sql[1] && !setting.empty()) let_property(*o, setting, Value(hostile));
+    call_method(*o, m.name, args);
+    const Value v = get_property(*o, "StringaSQL");
+    out = v.is_string() ? std::string(v.as_string()) : "<" + std::string(kind_name(v.kind())) + ">";
+  }
+  return {sql[0], sql[1]};
 }
 
 // Whether every occurrence of `what` in `sql` stands between the statement's quotes.
@@ -93,37 +111,27 @@ TEST(ValueGuard, NoValueReachesAStatementAgainstItsRuleAndPlainOnesPass) {
   int compared = 0, quote_reached = 0, phrase_reached = 0, phrase_refused = 0;
   for (const char* cls : {"LEMA_LOOKUPDECODE.CLSCG_LOOKUP", "LEMA_LOOKUPDECODE.CLSCG_DECODE"}) {
     const ClassInfo& info = create_object(cls)->class_info();
-    for (const Member* m : methods_of(info)) {
-      std::string off, on;
-      {
-        ValueGuardScope g(false);
-        off = run(create_object(cls), *m, -1, {}, "").second;
-      }
-      ValueGuardScope g(true);
-      EXPECT_EQ(run(create_object(cls), *m, -1, {}, "").second, off) << m->name;
+    for (const Member& m : info.members()) {
+      if (m.kind != MemberKind::Method) continue;
+      const std::string off = run(cls, m, -1, {}, "", false).second;
+      EXPECT_EQ(run(cls, m, -1, {}, "", true).second, off) << m.name;
       compared += off.size() > 8;
       std::vector<std::pair<int, std::string_view>> inputs;
-      for (size_t i = 0; i < m->params.size(); ++i)
-        if (takes_text(m->params[i])) inputs.emplace_back(static_cast<int>(i), "");
-      for (const Member* s : text_settings_of(info))
-        if (s->name != "FiltroStringaSQL")
-          inputs.emplace_back(-1, s->name);  // the caller's SQL, by contract
+      for (size_t i = 0; i < m.params.size(); ++i)
+        if (takes_text(m.params[i].type)) inputs.emplace_back(static_cast<int>(i), "");
+      for (const Member& s : info.members())  // FiltroStringaSQL: the caller's SQL, by contract
+        if (s.kind == MemberKind::Property && (s.access & access::L) && takes_text(s.type) &&
+            s.name != "FiltroStringaSQL")
+          inputs.emplace_back(-1, s.name);
       for (const auto& [param, setting] : inputs)
-        for (std::string_view hostile :
-             {"zq'zq", "1 OR zb=zb"}) {  // refused quoted and bare; refused bare
-          const std::string where = std::string(m->name) + " <- " +
+        for (std::string_view hostile : {"zq'zq", "1 OR zb=zb"}) {  // refused quoted and bare
+          const std::string where = std::string(m.name) + " <- " +
                                     (param >= 0 ? std::to_string(param) : std::string(setting));
-          std::string unguarded;
-          {
-            ValueGuardScope gg(false);
-            unguarded = run(create_object(cls), *m, param, setting, hostile).second;
-          }
-          if (unguarded.find(hostile) == std::string::npos)
-            continue;  // the input does not reach it
-          auto [before, after] = run(create_object(cls), *m, param, setting, hostile);
-          if (hostile[2] == '\'') {
-            ++quote_reached;  // refused: the statement stays as the previous call left it (or
-                              // cleared)
+          if (run(cls, m, param, setting, hostile, false).second.find(hostile) == std::string::npos)
+            continue;  // the input does not reach the statement
+          auto [before, after] = run(cls, m, param, setting, hostile, true);
+          if (hostile[2] == '\'') {  // refused: the previous statement stays (or none)
+            ++quote_reached;
             EXPECT_TRUE(after == before || after.empty()) << where << "\n" << after;
           } else {
             ++phrase_reached;
@@ -139,7 +147,8 @@ TEST(ValueGuard, NoValueReachesAStatementAgainstItsRuleAndPlainOnesPass) {
   EXPECT_LT(phrase_refused, phrase_reached);
 }
 
-TEST(ValueGuard, ConditionAndTranslationsPassAndARefusedClauseFailsTheWholeStatement) {
+// A refused ordering keeping the previous statement is in the guard's lemald script.
+TEST(ValueGuard, ConditionAndTranslationsPassAndARefusedCompanyFailsTheWholeStatement) {
   ValueGuardScope g(true);
   auto lk = make_object<CLSCG_LOOKUP>();
   host::RecordingHostConfig cfg;
@@ -149,21 +158,13 @@ TEST(ValueGuard, ConditionAndTranslationsPassAndARefusedClauseFailsTheWholeState
   lk->FiltroStringaSQL = Value("CG33_CODICE LIKE 'A%'");
   lk->CampoOrdinamentoStringaSQL = Value("CG33_CODICE DESC, CG33_DESCR");
   lk->CausaliContabili();
-  const std::string sql = text_of(lk->StringaSQL());
-  EXPECT_TRUE(sql.ends_with(" WHERE CG33_CODICE LIKE 'A%' ORDER BY CG33_CODICE DESC, CG33_DESCR"))
-      << sql;
-  EXPECT_NE(sql.find("THEN 'l'Acquisti'"), std::string::npos);
-  lk->CampoOrdinamentoStringaSQL = Value("CG33_CODICE; DELETE FROM CG33_TABCAU");
-  lk->Valute();
-  lk->CausaliContabili();
-  EXPECT_EQ(lk->StringaSQL(),
-            Value("SELECT CG08_CODICE, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) "));
-  EXPECT_EQ(lk->IDLookup, Value("Lkp_CausaliContabili"));  // the other steps ran
-  lk->CodAzienda =
-      Value("1 OR 1=1");  // the company clause is a step of its own: no list of every company
+  const Value sql = lk->StringaSQL();
+  EXPECT_TRUE(sql.as_string().ends_with(
+      " WHERE CG33_CODICE LIKE 'A%' ORDER BY CG33_CODICE DESC, CG33_DESCR"));
+  EXPECT_NE(sql.as_string().find("THEN 'l'Acquisti'"), std::string::npos);
+  lk->CodAzienda = Value("1 OR 1=1");  // a step of its own: no list of every company
   lk->AnagContribuente();
-  EXPECT_EQ(lk->StringaSQL(),
-            Value("SELECT CG08_CODICE, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) "));
+  EXPECT_EQ(lk->StringaSQL(), sql);
 }
 
 }  // namespace

@@ -102,24 +102,12 @@ Path path_of(const std::vector<std::string>& t, size_t i, const Path* head) {
 
 // One path per value of its first token with alternatives a|b|c (outside quotes).
 std::vector<Path> expand(const Path& p) {
-  auto split = [](const std::string& s) {
-    std::vector<std::string> out(1);
-    bool quoted = false;
-    for (char c : s) {
-      if (c == '"') quoted = !quoted;
-      if (c == '|' && !quoted)
-        out.emplace_back();
-      else
-        out.back() += c;
-    }
-    return out;
-  };
   std::vector<std::string*> slots;
   Path copy = p;
   for (auto& a : copy.args) slots.push_back(&a);
   for (auto& s : copy.settings) slots.push_back(&s.second);
   for (std::string* slot : slots)
-    if (std::vector<std::string> alts = split(*slot); alts.size() > 1) {
+    if (std::vector<std::string> alts = tokens(*slot, '|'); alts.size() > 1) {
       std::vector<Path> out;
       for (const std::string& a : alts) {
         *slot = a;
@@ -132,6 +120,19 @@ std::vector<Path> expand(const Path& p) {
 }
 
 }  // namespace
+
+ObjectRef by_name(ObjectRef inner) {
+  struct ByName final : Object {
+    ObjectRef inner;
+    const ClassInfo& class_info() const override { return inner->class_info(); }
+    Value invoke(std::string_view m, InvokeKind k, std::span<Value> a) override {
+      return inner->invoke(m, k, a);
+    }
+  };
+  auto o = make_object<ByName>();
+  o->inner = std::move(inner);
+  return o;
+}
 
 Value value_of(const std::string& t, const std::vector<ObjectRef>& controls) {
   if (t.starts_with('"')) return Value(json::parse(t).get<std::string>());
@@ -163,10 +164,11 @@ std::string token_of(const Value& v, const std::vector<ObjectRef>& controls) {
   const Kind k = v.kind();
   if (k == Kind::String) return json(std::string(v.as_string())).dump();
   if (k == Kind::Object) {
-    auto at = std::find(controls.begin(), controls.end(), v.as_object());
-    if (!v.as_object()) return "nothing";
-    if (at == controls.end()) return "object";
-    return at + 1 == controls.end() ? "s" : "c" + std::to_string(at - controls.begin() + 1);
+    const auto at = std::find(controls.begin(), controls.end(), v.as_object());
+    return !v.as_object()             ? "nothing"
+           : at == controls.end()     ? "object"
+           : at + 1 == controls.end() ? "s"
+                                      : "c" + std::to_string(at - controls.begin() + 1);
   }
   if (k == Kind::Array) {
     std::string s = "array(";
@@ -177,12 +179,10 @@ std::string token_of(const Value& v, const std::vector<ObjectRef>& controls) {
   }
   static const std::map<Kind, std::string> prefix{
       {Kind::Integer, "i:"}, {Kind::Double, "f:"}, {Kind::Decimal, "m:"}, {Kind::Date, "d:"}};
-  if (k == Kind::Empty || k == Kind::Null || k == Kind::Missing || k == Kind::Boolean) {
-    std::string name(k == Kind::Boolean ? to_text(v) : kind_name(k));
-    std::transform(name.begin(), name.end(), name.begin(), ::tolower);
-    return name;
-  }
-  return (prefix.count(k) ? prefix.at(k) : "") + to_text(v);
+  if (prefix.count(k) || k == Kind::Long) return (prefix.count(k) ? prefix.at(k) : "") + to_text(v);
+  std::string name(k == Kind::Boolean ? to_text(v) : kind_name(k));  // empty, null, true ...
+  std::transform(name.begin(), name.end(), name.begin(), ::tolower);
+  return name;
 }
 
 // A column table as its headings joined by '|' ('~' for a column left unfilled), a binding
@@ -241,19 +241,6 @@ class TestHost final : public host::HostFramework {
   int fail_at_, calls_ = 0;
 };
 
-// A host reached by member name only (as one registered through the C interface is).
-class ByName final : public Object {
- public:
-  explicit ByName(ObjectRef inner) : inner_(std::move(inner)) {}
-  const ClassInfo& class_info() const override { return inner_->class_info(); }
-  Value invoke(std::string_view m, InvokeKind k, std::span<Value> a) override {
-    return inner_->invoke(m, k, a);
-  }
-
- private:
-  ObjectRef inner_;
-};
-
 ObjectRef make_host(Host h, const Path& p, int fail_at, const std::vector<ObjectRef>& controls) {
   if (h == Host::None) return {};
   if (h == Host::Mark || h == Host::MarkStandard || h == Host::FailNth)
@@ -265,10 +252,10 @@ ObjectRef make_host(Host h, const Path& p, int fail_at, const std::vector<Object
   if (h == Host::Defaults || h == Host::Failing) cfg.fail = {"LanguageCode", "CompanyCode"};
   if (h == Host::Failing) cfg.fail.insert({"Translate", "IsHostOptionSet"});
   ObjectRef typed = make_object<host::RecordingHost>(cfg, nullptr);
-  return h == Host::ByName ? ObjectRef(make_object<ByName>(typed)) : typed;
+  return h == Host::ByName ? by_name(typed) : typed;
 }
 
-std::vector<std::string> g_swallowed;
+std::set<std::string> g_swallowed;
 
 // Changes that turn `a` into `b`, cut at blanks, each old text first found where it is
 // meant; one change of the whole text when no such list exists.
@@ -393,7 +380,7 @@ Outcome run(const Block& b, const Path& p, Host h, int fail_at) {
   struct Today {
     Today() { host::pin_today(*Date::from_civil(2024, 3, 15)); }
     ~Today() { host::pin_today(std::nullopt); }
-  } today;
+  } today;  // the date some statements hold
   auto board = std::make_shared<host::StandInBoard>(std::make_shared<host::TextLog>());
   auto installed = board->install();
   std::vector<ObjectRef> controls;
@@ -401,10 +388,8 @@ Outcome run(const Block& b, const Path& p, Host h, int fail_at) {
   const bool lookup = b.label[0] == 'L';
   ObjectRef o =
       create_object(lookup ? "LEMA_LOOKUPDECODE.CLSCG_LOOKUP" : "LEMA_LOOKUPDECODE.CLSCG_DECODE");
-  if (lookup)
-    call_method(*o, "Valute");
-  else
-    call_method(*o, "GruppoCespiti", {Value(controls.back()), Value(int32_t{1})});
+  lookup ? call_method(*o, "Valute")
+         : call_method(*o, "GruppoCespiti", {Value(controls.back()), Value(int32_t{1})});
   Outcome r;
   r.sentinel = to_text(get_property(*o, "StringaSQL"));
   outputs(*o, r.before, controls);
@@ -424,7 +409,7 @@ Outcome run(const Block& b, const Path& p, Host h, int fail_at) {
   for (const std::string& t : p.args) args.push_back(value_of(t, controls));
   const std::vector<Value> passed = args;
   g_swallowed.clear();
-  set_swallow_observer([](std::string_view what) { g_swallowed.emplace_back(what); });
+  set_swallow_observer([](std::string_view what) { g_swallowed.emplace(what); });
   const Member& m = *info.find(b.method);
   try {
     Value ret = call_method(*o, b.method, args);
@@ -442,9 +427,8 @@ Outcome run(const Block& b, const Path& p, Host h, int fail_at) {
   const Value sql = get_property(*o, "StringaSQL");
   r.sql = sql.is_string() ? std::string(sql.as_string()) : token_of(sql, controls);
   outputs(*o, r.got, controls);
-  std::set<std::string> seen(g_swallowed.begin(), g_swallowed.end());
   std::string all;
-  for (const std::string& x : seen) all += (all.empty() ? "" : "|") + x;
+  for (const std::string& x : g_swallowed) all += (all.empty() ? "" : "|") + x;
   if (h == Host::None && !all.empty()) r.got["swallowed"] = json(all).dump();
   return r;
 }

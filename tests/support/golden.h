@@ -1,6 +1,5 @@
-// The golden data of the lookups and decodes (tests/golden/*.txt; the syntax is described at
-// the top of lookups.txt): reading it, running a path by name as a host does, and rewriting
-// it from what the library produces (lema_tests --update).
+// The golden data of the lookups and decodes (tests/golden/*.txt, syntax at the top of
+// lookups.txt): reading it, running a path by name, rewriting it (lema_tests --update).
 #pragma once
 
 #include <map>
@@ -18,6 +17,8 @@ std::vector<std::string> tokens(const std::string& line, char sep = ' ');
 // The value a token denotes: "text", 12, i:12, f:1.5, m:12.50, d:2024-03-15, true, false,
 // empty, null, missing, nothing, array, c1..c10 (controls[0..9]).
 Value value_of(const std::string& token, const std::vector<ObjectRef>& controls);
+// `inner` reached by member name only (as an object registered through the C interface is).
+ObjectRef by_name(ObjectRef inner);
 
 using Hunks = std::vector<std::pair<std::string, std::string>>;  // old text, new text
 using Expect = std::map<std::string, std::string>;  // an output's name, its canonical text
@@ -26,7 +27,7 @@ struct Path {
   int line = 0, host_line = 0;
   bool first = true;  // the first of the runs a line stands for (one per alternative value)
   std::string setup;  // as written
-  std::vector<std::string> args;  // value tokens, the block's when the path gives none
+  std::vector<std::string> args;  // the block's when the path gives none
   std::vector<std::pair<std::string, std::string>> settings;      // the block's, then the path's
   std::optional<std::pair<std::string, std::string>> given_host;  // language, company
   Expect expect;
