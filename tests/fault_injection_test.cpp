@@ -1,7 +1,5 @@
 // A database failing at each operation in turn under the fiscal-year list: it keeps what it
-// read, nothing is thrown and no reference is kept. (The sibling connector's faults are in
-// connect_test.cpp, the sibling lookup's in frame_test.cpp; the host failing is part of every
-// golden path.)
+// read, nothing is thrown and no reference is kept.
 #include <gtest/gtest.h>
 
 #include "automation/class_info.h"
