@@ -209,12 +209,12 @@ TEST_F(Connector, TerminateConnectAndDestructionReleaseTheSibling) {
   EXPECT_EQ(take(), (Lines{S2 + "release"}));
 }
 
-// Sets the by-reference arguments of each event it receives, or raises after setting Cancel.
+// Answers each event with `cancel` and `program`; raises when `program` is Empty.
 class Handler final : public EventSink {
  public:
   void on_event(const Object&, std::string_view, std::span<Value> args) override {
-    args[0] = cancel;
     if (program.is_empty()) raise(ErrorCode::Host, "handler failed");
+    args[0] = cancel;
     args[2] = program;
   }
   Value cancel, program;
@@ -230,10 +230,10 @@ TEST_F(Connector, TransferDataBringsBackTheHandlersAnswers) {
   cn->TransferData(cancel, Value("X"), program);
   EXPECT_FALSE(cancel);
   EXPECT_EQ(program, kwEnumCalledProgram::kwModalitaErogazione);
-  handler->cancel = Value(true);  // a handler that fails changes nothing
-  handler->program = Value();
-  cn->TransferData(cancel, Value("X"), program);
-  EXPECT_FALSE(cancel);
+  handler->program = Value();  // a handler that fails, reached through the sibling
+  EXPECT_TRUE(cn->CallServizio());
+  Value c(false), p(int32_t{3});
+  EXPECT_NO_THROW(host::pick(*cn->sibling(), c, Value("S01"), p));
 }
 
 // Plays the connection, its result, the result's Fields and each field, by member name.
