@@ -91,7 +91,7 @@ TEST_F(Connector, TheFirstCallCreatesAndLinksTheSiblingLaterCallsReuseIt) {
             Lines{"PIRO_CONNECT.CLSCG_CONNECT#1 call CallStampaProgressiviIVACliFor = True ()"});
 }
 
-// The cases of golden/connector.txt, each on a new connector created by name.
+// The cases of golden/connector.txt, each on a new connector.
 TEST_F(Connector, EachMethodPassesItsValuesInOrder) {
   sibling_config().byref["CallElenchiMov3000"] = Value(int16_t{7});
   sibling_config().returns = {{"Stato", Value(int32_t{3})}, {"Errore", Value("nota non trovata")}};
@@ -209,7 +209,7 @@ TEST_F(Connector, TerminateConnectAndDestructionReleaseTheSibling) {
   EXPECT_EQ(take(), (Lines{S2 + "release"}));
 }
 
-// Answers each event with `cancel` and `program`; raises when `program` is Empty.
+// Answers events with `cancel` and `program`; raises when `program` is Empty.
 class Handler final : public EventSink {
  public:
   void on_event(const Object&, std::string_view, std::span<Value> args) override {
