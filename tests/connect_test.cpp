@@ -1,11 +1,9 @@
-// The program connector: the sibling connector it creates, links and drives by name, the
-// values each Call method hands on (in order), the event relayed to the screen, and the
-// graphic references of a document read over a connection. (Empty and Null tested with &&
-// instead of || in ValorePresente is an equivalent mutant: neither has any text.)
+// The program connector: its sibling, the values each Call method hands on, failures, the event
+// and a document's graphic references. (Empty and Null tested with && instead of || in
+// ValorePresente is an equivalent mutant: neither has any text.)
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <optional>
 
 #include "automation/class_info.h"
 #include "automation/events.h"
@@ -14,7 +12,6 @@
 #include "common/text.h"
 #include "connect/clscg_connect.h"
 #include "support/document_query.h"
-#include "support/errors.h"
 #include "support/golden.h"
 #include "testing/stand_ins.h"
 
@@ -22,31 +19,18 @@ namespace lema {
 namespace {
 
 using Lines = std::vector<std::string>;
-const std::string S1 = "PIRO_CONNECT.CLSCG_CONNECT#1 ", S2 = "PIRO_CONNECT.CLSCG_CONNECT#2 ";
-
-// Records each TransferData event, then answers as configured.
-class Handler final : public EventSink {
- public:
-  void on_event(const Object&, std::string_view event, std::span<Value> args) override {
-    std::string line(event);
-    for (const Value& a : args) line += " " + to_text(a);
-    seen.push_back(line);
-    if (cancel) args[0] = *cancel;
-    if (program) args[2] = *program;
-  }
-  Lines seen;
-  std::optional<Value> cancel, program;
-};
+const std::string S2 = "PIRO_CONNECT.CLSCG_CONNECT#2 ";
 
 class Connector : public ::testing::Test {
  protected:
-  Connector() {
-    cn->ActiveInterface = host_;
-    cn->ConnectField = field_;
-  }
-  static Ref<CLSCG_CONNECT> by_name() {
-    return Ref<CLSCG_CONNECT>(
-        dynamic_cast<CLSCG_CONNECT*>(create_object(CLSCG_CONNECT::kProgId).get()));
+  // A new connector created by name, linked to the host and the field, outputs set.
+  Ref<CLSCG_CONNECT> make() {
+    Ref<CLSCG_CONNECT> o(dynamic_cast<CLSCG_CONNECT*>(create_object(CLSCG_CONNECT::kProgId).get()));
+    set_property(*o, "ActiveInterface", Value(host_));
+    set_property(*o, "ConnectField", Value(field_));
+    o->Stato = 5;
+    o->Errore = "before";
+    return o;
   }
   ObjectRef make_host(bool option, std::set<std::string, host::CaseInsensitiveLess> fail = {}) {
     host::RecordingHostConfig cfg;
@@ -56,6 +40,29 @@ class Connector : public ::testing::Test {
   }
   Lines take() { return std::exchange(log_->lines, {}); }
   host::StandInConfig& sibling_config() { return board_->config(host::kSiblingConnect); }
+  // Creations and releases of stand-ins in the log balance.
+  bool all_released() const {
+    int live = 0;
+    for (const std::string& l : log_->lines) live += l.ends_with("create") - l.ends_with("release");
+    return live == 0;
+  }
+  // The members the connector uses on its sibling, in the order of first use.
+  Lines sibling_ops() const {
+    Lines ops;
+    for (const std::string& l : log_->lines) {
+      const size_t a = l.find(' '), b = l.find(' ', a + 1);
+      if (!l.starts_with("PIRO_CONNECT") || b == std::string::npos) continue;
+      const std::string name = l.substr(b + 1, l.find(' ', b + 1) - b - 1);
+      if (std::find(ops.begin(), ops.end(), name) == ops.end()) ops.push_back(name);
+    }
+    return ops;
+  }
+  host::StandInConfig& fresh_config() {
+    host::StandInConfig& cfg = sibling_config() = {};
+    cfg.byref["CallElenchiMov3000"] = Value(int16_t{9});
+    take();
+    return cfg;
+  }
   // Creation and link of a sibling, then `rest`, each line prefixed by `who`.
   static Lines linked(const std::string& who, const Lines& rest, bool field = true) {
     Lines l{"create", "set Plookup = #LEMA_LOOKUPDECODE.CLSCG_CONNECT",
@@ -71,23 +78,20 @@ class Connector : public ::testing::Test {
   std::vector<std::unique_ptr<ScopedClass>> scoped_ = board_->install();
   ObjectRef host_ = make_host(false);
   ObjectRef field_ = host::make_control("txtCodice");
-  Ref<CLSCG_CONNECT> cn = by_name();
+  Ref<CLSCG_CONNECT> cn = make();
 };
 
 TEST_F(Connector, TheFirstCallCreatesAndLinksTheSiblingLaterCallsReuseIt) {
-  Value code("C01");
-  EXPECT_TRUE(cn->CallCausaliContabili(&code));
-  EXPECT_EQ(take(), linked(S1, {"let CodiceCausaliContabili = C01", "call CallCauCont = True ()"}));
+  EXPECT_TRUE(cn->CallAggiornamentoProgressiviIVACliFor());
   EXPECT_EQ(board_->sibling_of(*cn), cn->sibling());  // its Plookup reaches this connector...
   EXPECT_EQ(cn->ref_count(), 1u);                     // ...without keeping it alive
-  cn->CategorieStp_Categoria = "CAT1";
-  EXPECT_EQ(call_method(*cn, "CallCategorieStampa"), Value(true));
+  take();
+  EXPECT_TRUE(cn->CallStampaProgressiviIVACliFor());
   EXPECT_EQ(take(),
-            (Lines{S1 + "set ConnectField = #Control", S1 + "let CategorieStp_Categoria = CAT1",
-                   S1 + "call CallCategorieStampa = True ()"}));
+            Lines{"PIRO_CONNECT.CLSCG_CONNECT#1 call CallStampaProgressiviIVACliFor = True ()"});
 }
 
-// The cases of golden/connector.txt, each on a new connector created by name.
+// The cases of golden/connector.txt, each on a new connector.
 TEST_F(Connector, EachMethodPassesItsValuesInOrder) {
   sibling_config().byref["CallElenchiMov3000"] = Value(int16_t{7});
   sibling_config().returns = {{"Stato", Value(int32_t{3})}, {"Errore", Value("nota non trovata")}};
@@ -100,9 +104,7 @@ TEST_F(Connector, EachMethodPassesItsValuesInOrder) {
     const size_t colon = line.find(" : ");
     std::vector<std::string> t = golden::tokens(line.substr(0, colon));
     const std::string method = t[0].substr(0, t[0].find('('));
-    Ref<CLSCG_CONNECT> fresh = by_name();
-    set_property(*fresh, "ActiveInterface", Value(host_));
-    set_property(*fresh, "ConnectField", Value(field_));
+    Ref<CLSCG_CONNECT> fresh = make();
     std::vector<Value> args;
     for (const std::string& a :
          golden::tokens(t[0].substr(method.size() + 1, t[0].size() - method.size() - 2), ','))
@@ -116,14 +118,13 @@ TEST_F(Connector, EachMethodPassesItsValuesInOrder) {
     take();
     EXPECT_EQ(call_method(*fresh, method, args), golden::value_of(t.back(), objects));
     Lines want;
-    for (size_t at = colon + 3, bar; at != std::string::npos;
-         at = bar == std::string::npos ? bar : bar + 3) {
+    for (size_t at = colon + 3, bar = 0; bar != std::string::npos; at = bar + 3) {
       bar = line.find(" | ", at);
       want.push_back(line.substr(at, bar - at));
     }
     Lines l = take();
-    const std::string who = l.at(0).substr(0, l[0].find(' ') + 1);
-    EXPECT_EQ(l, linked(who, want, method.find("Progressivi") == std::string::npos));
+    EXPECT_EQ(l, linked(l.at(0).substr(0, l[0].find(' ') + 1), want,
+                        method.find("Progressivi") == std::string::npos));
     if (method == "CallAziendeIntercompany") {
       EXPECT_EQ(get_property(*fresh->sibling(), "TipoVisualizzazioneIntercompany").kind(),
                 Kind::Decimal);
@@ -136,105 +137,104 @@ TEST_F(Connector, EachMethodPassesItsValuesInOrder) {
   EXPECT_EQ(cases, 20);
 }
 
-TEST_F(Connector, TheFirstFailureStopsTheMethodWithFalse) {
-  sibling_config().fail.insert("CallServizio");
-  cn->CodServizio = Value("SRV");
-  EXPECT_FALSE(cn->CallServizio());
-  EXPECT_EQ(take(), linked(S1, {"let CodServizio = SRV", "call CallServizio ()"}));
-  sibling_config().fail.insert("ConnectField");
-  EXPECT_EQ(call_method(*cn, "CallModalitaIncasso"), Value(false));
-  EXPECT_EQ(take(), (Lines{S1 + "set ConnectField = #Control"}));
-  EXPECT_TRUE(cn->CallStampaProgressiviIVACliFor());  // takes no ConnectField
-  sibling_config().fail.clear();
+// A failure keeps the sibling; the two methods that end the link release it on success.
+TEST_F(Connector, FailuresKeepTheSiblingAndTheLinkEndsOnlyWhenItsWorkIsDone) {
   set_property(*cn, "CodModalitaErogazione", Value(field_));  // an object has no text to test
   EXPECT_FALSE(cn->CallModalitaErogazione());
   EXPECT_TRUE(cn->sibling());
-  sibling_config().absent = true;
-  Ref<CLSCG_CONNECT> other = by_name();
-  EXPECT_FALSE(other->CallCausaliContabili());
-  EXPECT_FALSE(other->CallElenchiMov3000());
-  EXPECT_FALSE(other->sibling());
-}
-
-TEST_F(Connector, TheTwoMethodsThatEndTheLinkReleaseTheSiblingWhateverItAnswers) {
-  ObjectRef db = host::make_control("db");
-  cn->Connessione = db;
   sibling_config().returns = {{"CallElenchiMov3000", Value(false)}, {"Stato", Value("x")}};
   std::vector<Value> args{Value(int16_t{1})};
   EXPECT_EQ(call_method(*cn, "CallElenchiMov3000", args), Value(false));  // the sibling's answer
   EXPECT_FALSE(cn->sibling());
-  EXPECT_EQ(db->ref_count(), 2u);  // the released sibling keeps nothing
-  EXPECT_EQ(take().back(), S1 + "release");
-  EXPECT_TRUE(cn->CallCategorieStampa());  // a new sibling, whose clearing fails: kept
-  sibling_config().fail.insert("Plookup");
-  take();
+  sibling_config().fail.insert("Plookup");  // a clearing that fails keeps the new sibling
   EXPECT_FALSE(cn->CallElenchiMov3000());
-  Lines l = take();
-  EXPECT_EQ(l.at(l.size() - 8), S2 + "call CallElenchiMov3000 = False (0)");
   EXPECT_TRUE(cn->sibling());
   sibling_config().fail.clear();
-  cn->Stato = 5;
   EXPECT_FALSE(cn->CallAssociazioneNoteVariazione3000());  // a state that is no number
   EXPECT_EQ(cn->Stato, 5);
   EXPECT_TRUE(cn->sibling());
 }
 
+TEST_F(Connector, EveryCallMethodAnswersFalseWhereverTheSiblingFails) {
+  int cases = 0;
+  for (const Member& m : CLSCG_CONNECT::static_class_info().members()) {
+    if (!m.name.starts_with("Call") || m.name == "CallRiferimentiGraficiDocumento") continue;
+    fresh_config();
+    EXPECT_EQ(call_method(*make(), m.name), Value(true)) << m.name;
+    std::vector<std::string> ops = sibling_ops();
+    auto position = [&](std::string_view op) { return std::find(ops.begin(), ops.end(), op); };
+    ops.insert(ops.begin(), "");  // the sibling cannot be created
+    for (const std::string& op : ops) {
+      SCOPED_TRACE(std::string(m.name) + " / " + op);
+      host::StandInConfig& cfg = fresh_config();
+      cfg.absent = op.empty();
+      cfg.fail.insert(op);
+      {
+        auto c = make();
+        std::vector<Value> args;
+        if (m.name == "CallElenchiMov3000") args.emplace_back(int16_t{3});
+        EXPECT_EQ(call_method(*c, m.name, args), Value(false));
+        // The first failure ends the method: nothing more is asked of the sibling.
+        auto it = std::find_if(log_->lines.begin(), log_->lines.end(), [&](const std::string& l) {
+          return !op.empty() && l.find(" " + op) != std::string::npos;
+        });
+        for (it += it != log_->lines.end(); it != log_->lines.end(); ++it)
+          EXPECT_TRUE(it->ends_with(" release")) << *it;
+        // Outputs written only after the sibling answered keep their values before that.
+        EXPECT_TRUE((c->Stato == 5 && c->Errore == "before") ||
+                    (!op.empty() && position(op) > position("Stato")));
+        const bool called = !op.empty() && position(op) > position("CallElenchiMov3000");
+        EXPECT_TRUE(args.empty() || args[0] == Value(static_cast<int16_t>(called ? 9 : 3)));
+      }
+      EXPECT_TRUE(all_released());
+      ++cases;
+    }
+  }
+  EXPECT_GT(cases, 80);
+}
+
 TEST_F(Connector, TerminateConnectAndDestructionReleaseTheSibling) {
   EXPECT_TRUE(cn->CallCausaliContabili());
-  take();
-  EXPECT_EQ(call_method(*cn, "TerminateConnect"), Value());
-  EXPECT_EQ(take(), (Lines{S1 + "set ActiveInterface = Nothing", S1 + "release"}));
+  EXPECT_EQ(call_method(*cn, "TerminateConnect"), Value());  // its log: scripts/connector.json
   EXPECT_FALSE(cn->sibling() || cn->ActiveInterface || cn->ConnectField);
-  EXPECT_EQ(host_->ref_count(), 1u);
-  EXPECT_EQ(field_->ref_count(), 1u);
   cn->ActiveInterface = host_;  // without a sibling it only clears its own references
   EXPECT_TRUE(cn->TerminateConnect().is_empty());
   EXPECT_FALSE(cn->ActiveInterface);
-
   EXPECT_TRUE(cn->CallAggiornamentoProgressiviIVACliFor());
   ObjectRef sibling = cn->sibling();
-  WeakRef<CLSCG_CONNECT> weak(cn.get());
   take();
   cn.reset();
-  EXPECT_TRUE(weak.expired());
   EXPECT_EQ(take(), (Lines{S2 + "set ActiveInterface = Nothing"}));
-  Value cancel(false), program(int32_t{0});  // the sibling no longer reaches it
-  EXPECT_EQ(testing_support::error_of([&] { host::pick(*sibling, cancel, Value("X"), program); }),
-            "91 Object variable not set: the object has ended");
   sibling.reset();
   EXPECT_EQ(take(), (Lines{S2 + "release"}));
 }
 
+// Answers events with `cancel` and `program`; raises when `program` is Empty.
+class Handler final : public EventSink {
+ public:
+  void on_event(const Object&, std::string_view, std::span<Value> args) override {
+    if (program.is_empty()) raise(ErrorCode::Host, "handler failed");
+    args[0] = cancel;
+    args[2] = program;
+  }
+  Value cancel, program;
+};
+
 TEST_F(Connector, TransferDataBringsBackTheHandlersAnswers) {
-  bool cancel = false;
-  kwEnumCalledProgram program = kwEnumCalledProgram::kwServizio;
-  cn->TransferData(cancel, Value("X"), program);  // no handler: nothing changes
-  EXPECT_FALSE(cancel);
   auto handler = std::make_shared<Handler>();
   cn->advise(handler);
-  handler->cancel = Value(true);
-  handler->program = Value(int32_t{5});
-  cn->TransferData(cancel, Value("C01"), program);
-  EXPECT_EQ(handler->seen, (Lines{"TransferData False C01 14"}));
-  EXPECT_TRUE(cancel);
-  EXPECT_EQ(program, kwEnumCalledProgram::kwAnagraficaBeniUsati);
-  // Through the sibling, as an opened program does: its Cancel comes back True.
-  EXPECT_TRUE(cn->CallCausaliContabili());
-  Value c(false), p(int32_t{0});
-  host::pick(*cn->sibling(), c, Value("C02"), p);
-  EXPECT_EQ(c, Value(true));
-  EXPECT_EQ(p, Value(int32_t{5}));
-  EXPECT_EQ(handler->seen.back(), "TransferData False C02 0");
-  // An answer that is no Boolean leaves Cancel as it was; the other answer still counts.
-  handler->cancel = Value("maybe");
+  handler->cancel = Value("maybe");  // no Boolean: Cancel stays; the other answer still counts
   handler->program = Value(int32_t{12});
-  cancel = false;
+  bool cancel = false;
+  kwEnumCalledProgram program = kwEnumCalledProgram::kwServizio;
   cn->TransferData(cancel, Value("X"), program);
   EXPECT_FALSE(cancel);
   EXPECT_EQ(program, kwEnumCalledProgram::kwModalitaErogazione);
+  handler->program = Value();  // a handler that fails, reached through the sibling
+  EXPECT_TRUE(cn->CallServizio());
+  Value c(false), p(int32_t{3});
+  EXPECT_NO_THROW(host::pick(*cn->sibling(), c, Value("S01"), p));
 }
-
-// ---- graphic references of a document -----------------------------------------------------
 
 // Plays the connection, its result, the result's Fields and each field, by member name.
 class FakeDb final : public Object {
@@ -245,10 +245,9 @@ class FakeDb final : public Object {
   }
   Value invoke(std::string_view m, InvokeKind, std::span<Value> a) override {
     if (m == "Execute" && a.size() == 3) {
-      // Command text, records affected not asked, options 1 (a text command).
-      EXPECT_TRUE(a[1].is_missing());
-      EXPECT_EQ(a[2], Value(int32_t{1}));
-      executed.push_back(to_text(a[0]));
+      EXPECT_TRUE(a[1].is_missing());      // records affected: not asked
+      EXPECT_EQ(a[2], Value(int32_t{1}));  // a text command
+      executed += to_text(a[0]);
       if (fail) raise(ErrorCode::DataAccess, "query failed");
     } else if (m == "EOF") {
       return Value(row.empty());
@@ -263,71 +262,59 @@ class FakeDb final : public Object {
   }
   std::map<std::string, Value> row;
   bool fail = false;
-  std::vector<std::string> executed;
-  std::string column;
+  std::string executed, column;
 };
 
 class DocumentReferences : public Connector {
  protected:
   DocumentReferences() {
     cn->Connessione = db;
-    cn->CodiceAzienda = 12;
-    cn->NumeroRegistrazione = "2024/000123";
+    cn->CodiceAzienda = -4;
+    cn->NumeroRegistrazione = "A'B";
   }
-  void document(Value tipo_op, Value gest_ec, Value numreg_orig) {
-    db->row = {{"INDTIPOOP", std::move(tipo_op)},
-               {"INDGESTEC", std::move(gest_ec)},
-               {"NUMREG_ORIG", std::move(numreg_orig)}};
-  }
-  static Lines shown(int n, bool option, const std::string& number) {
-    const std::string g = "DocumentGraphics#" + std::to_string(n) + " ";
-    return {
-        g + "create",
-        g + "call SetHostInterface = Empty (#TUSK_LibSrv.HostFramework)",
-        g + "call Prepare = Empty (0)",
-        std::string("host call IsHostOptionSet = ") + (option ? "True ()" : "False ()"),
-        g + "call ShowReferences = Empty (" + (option ? "1" : "0") + ", , " + number + ", 0, 0, 0)",
-        g + "call SetHostInterface = Empty (Nothing)",
-        g + "release"};
+  void document(Value op, Value gest, Value orig) {
+    db->row = {{"INDTIPOOP", op}, {"INDGESTEC", gest}, {"NUMREG_ORIG", orig}};
   }
   Ref<FakeDb> db = make_object<FakeDb>();
 };
 
-TEST_F(DocumentReferences, RunTheDocumentQueryOnTheConnection) {
-  EXPECT_TRUE(cn->CallRiferimentiGraficiDocumento());
-  EXPECT_EQ(db->executed,
-            (std::vector<std::string>{test_data::document_query("12", "2024/000123")}));
-  EXPECT_TRUE(take().empty());  // no row: nothing opened, and no sibling either
-  cn->CodiceAzienda = -4;
-  cn->NumeroRegistrazione = "A'B";
-  EXPECT_EQ(call_method(*cn, "CallRiferimentiGraficiDocumento"), Value(true));
-  EXPECT_EQ(db->executed.back(), test_data::document_query("-4", "A'B"));
-}
-
+// The document's own references (operation kind 1), those of the original registration (a
+// ledger reason of kind 2 or 3, when there is one; blanks count), or nothing (no row either).
 TEST_F(DocumentReferences, OpenTheGraphicsOnTheChosenRegistrationOrNothing) {
-  cn->ActiveInterface = make_host(true);
-  document(Value(int32_t{1}), Value(int32_t{3}), Value("2023/000045"));  // the document's own
+  const Value i0(int32_t{0}), i1(int32_t{1}), i3(int32_t{3}), n45(int32_t{45}), no = Value::null();
+  const std::tuple<Value, Value, Value, const char*> cases[] = {
+      {i1, i3, Value("2023/000045"), "A'B"},
+      {Value(int16_t{0}), Value(int32_t{2}), n45, "45"},
+      {i0, i3, n45, "45"},
+      {Value(), Value("2"), Value(" "), " "},
+      {i0, i3, Value(""), nullptr},
+      {no, no, no, nullptr},
+      {i3, i1, Value("R"), nullptr},
+      {i0, Value(4.0), i1, nullptr}};
   EXPECT_TRUE(cn->CallRiferimentiGraficiDocumento());
-  EXPECT_EQ(take(), shown(1, true, "2024/000123"));
-  cn->ActiveInterface = host_;
-  for (int32_t g : {2, 3}) {  // the original registration
-    document(Value(int16_t{0}), Value(g), Value(int32_t{45}));
-    EXPECT_TRUE(cn->CallRiferimentiGraficiDocumento());
-    EXPECT_EQ(take(), shown(g, false, "45"));
-  }
-  document(Value(), Value("2"), Value(" "));  // blanks count as present
-  EXPECT_TRUE(cn->CallRiferimentiGraficiDocumento());
-  EXPECT_EQ(take(), shown(4, false, " "));
-  const Value i0(int32_t{0}), i1(int32_t{1}), i3(int32_t{3}), null = Value::null();
-  for (const auto& [tipo, gest, orig] :
-       std::vector<std::tuple<Value, Value, Value>>{{i0, i3, Value("")},
-                                                    {null, null, null},
-                                                    {i3, i1, Value("R")},
-                                                    {i0, Value(4.0), Value("R")}}) {
-    document(tipo, gest, orig);
-    EXPECT_TRUE(cn->CallRiferimentiGraficiDocumento());
-  }
+  EXPECT_EQ(db->executed, test_data::document_query("-4", "A'B"));
   EXPECT_TRUE(take().empty());
+  int opened = 0;
+  for (const auto& [op, gest, orig, number] : cases) {
+    const bool option = opened == 0;
+    cn->ActiveInterface = make_host(option);
+    document(op, gest, orig);
+    take();
+    EXPECT_TRUE(cn->CallRiferimentiGraficiDocumento());
+    if (!number) {
+      EXPECT_EQ(take(), Lines{});
+      continue;
+    }
+    const std::string g = "DocumentGraphics#" + std::to_string(++opened) + " ";
+    EXPECT_EQ(
+        take(),
+        (Lines{g + "create", g + "call SetHostInterface = Empty (#TUSK_LibSrv.HostFramework)",
+               g + "call Prepare = Empty (0)",
+               std::string("host call IsHostOptionSet = ") + (option ? "True ()" : "False ()"),
+               g + "call ShowReferences = Empty (" + (option ? "1" : "0") + ", , " + number +
+                   ", 0, 0, 0)",
+               g + "call SetHostInterface = Empty (Nothing)", g + "release"}));
+  }
 }
 
 TEST_F(DocumentReferences, AnyFailureGivesFalse) {
@@ -344,17 +331,18 @@ TEST_F(DocumentReferences, AnyFailureGivesFalse) {
   EXPECT_FALSE(cn->CallRiferimentiGraficiDocumento());
   EXPECT_TRUE(take().empty());
   document(Value(int32_t{1}), Value(), Value());
+  host::StandInConfig& graphics = board_->config(host::kDocumentGraphics);
   for (const char* op : {"SetHostInterface", "Prepare", "ShowReferences"}) {
-    board_->config(host::kDocumentGraphics).fail = {op};
+    graphics.fail = {op};
     EXPECT_FALSE(cn->CallRiferimentiGraficiDocumento()) << op;
     EXPECT_TRUE(take().back().ends_with(" release")) << op;
   }
-  board_->config(host::kDocumentGraphics).fail.clear();
+  graphics.fail.clear();
   cn->ActiveInterface = make_host(false, {"IsHostOptionSet"});
   EXPECT_FALSE(cn->CallRiferimentiGraficiDocumento());
   cn->ActiveInterface.reset();  // the connector does not test for an interface object
   EXPECT_FALSE(cn->CallRiferimentiGraficiDocumento());
-  board_->config(host::kDocumentGraphics).absent = true;
+  graphics.absent = true;
   EXPECT_FALSE(cn->CallRiferimentiGraficiDocumento());
 }
 
