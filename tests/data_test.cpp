@@ -1,11 +1,8 @@
-// The data-access layer on SQLite, directly and through unixODBC: values, commands, failures,
-// the in-memory recordset, the SQLite dialect, connection strings, the members that read a
-// database, and a production database's troubles (a lock, long texts, a vanished file, a
-// silent server), each bounded in time and with its reason in the trace.
+// The data-access layer on SQLite, directly and through unixODBC, the members that read a
+// database, and a production database's troubles, each bounded in time with its reason traced.
 // (Equivalent mutants: the SQLite dialect flag's first value, always set by the session's
 // constructor; the read-only LockType a loaded recordset is given, which a new recordset
-// already has; PWD added to an ODBC string without a password, which the SQLite ODBC driver
-// used here ignores.)
+// already has; PWD added to an ODBC string without a password, which the SQLite driver ignores.)
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -402,10 +399,7 @@ TEST_P(OnBackend, LongTextIsReadWholeWithMemoryFollowingTheData) {
   EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 50 * 1024);  // KB
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, OnBackend, ::testing::Values(Backend::Sqlite, Backend::Odbc),
-                         [](const auto& p) {
-                           return p.param == Backend::Sqlite ? "Sqlite" : "Odbc";
-                         });
+INSTANTIATE_TEST_SUITE_P(Backends, OnBackend, ::testing::Values(Backend::Sqlite, Backend::Odbc));
 
 // A connection and recordsets of another data layer, reached by member name only, whose
 // recordsets cannot count their rows.
