@@ -69,15 +69,12 @@ int guarded(F&& f, bool keep_error = false) noexcept {
 }
 
 Object& require(lema_object* h) {
-  if (!h)
-    raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no object handle");
+  if (!h) invalid_call("no object handle");
   return *object_of(h);
 }
 
 std::string_view require_name(const char* name, const char* what) {
-  if (!name)
-    raise(ErrorCode::InvalidProcedureCall,
-          std::string("Invalid procedure call or argument: no ") + what);
+  if (!name) invalid_call(std::string("no ") + what);
   return name;
 }
 
@@ -218,11 +215,8 @@ void invoke_member(lema_object* h, const char* name, int kind, lema_value* args,
   if (result) *result = lema_value{};
   Object& o = require(h);
   std::string_view member = require_name(name, "member name");
-  if (kind < LEMA_GET || kind > LEMA_CALL)
-    raise(ErrorCode::InvalidProcedureCall,
-          "Invalid procedure call or argument: unknown access kind");
-  if (nargs && !args)
-    raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no arguments");
+  if (kind < LEMA_GET || kind > LEMA_CALL) invalid_call("unknown access kind");
+  if (nargs && !args) invalid_call("no arguments");
 
   std::vector<Value> values;
   values.reserve(nargs);
@@ -259,8 +253,7 @@ template <class F>
 int set_value(lema_value* v, F&& f) noexcept {
   return guarded(
       [&] {
-        if (!v)
-          raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no value");
+        if (!v) invalid_call(kNoValue);
         Value built = f();
         lema_value out{};
         to_c(built, out);
@@ -295,8 +288,7 @@ void lema_value_clear(lema_value* v) {
 int lema_value_copy(lema_value* dst, const lema_value* src) {
   return guarded(
       [&] {
-        if (!dst || !src)
-          raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no value");
+        if (!dst || !src) invalid_call(kNoValue);
         Value v = from_c(*src);
         to_c(v, *dst);
       },
@@ -344,9 +336,7 @@ int lema_value_set_object(lema_value* v, lema_object* object) {
 }
 int lema_value_set_array(lema_value* v, uint32_t rank, const lema_bound* bounds) {
   return set_value(v, [&] {
-    if (rank > 2 || (rank && !bounds))
-      raise(ErrorCode::InvalidProcedureCall,
-            "Invalid procedure call or argument: arrays have 0 to 2 dimensions");
+    if (rank > 2 || (rank && !bounds)) invalid_call("arrays have 0 to 2 dimensions");
     std::vector<Array::Bound> b;
     for (uint32_t d = 0; d < rank; ++d) b.push_back(Array::Bound{bounds[d].lower, bounds[d].count});
     return Value(Array(std::move(b)));
@@ -384,9 +374,7 @@ int lema_create(const char* class_name, lema_object** out) {
   if (out) *out = nullptr;
   return guarded([&] {
     std::string_view name = require_name(class_name, "class name");
-    if (!out)
-      raise(ErrorCode::InvalidProcedureCall,
-            "Invalid procedure call or argument: no place for the object");
+    if (!out) invalid_call("no place for the object");
     *out = handle_of(create_object(name).detach());
   });
 }
@@ -410,24 +398,21 @@ int lema_class_name(lema_object* object, lema_value* out) {
   if (out) *out = lema_value{};
   return guarded([&] {
     Object& o = require(object);
-    if (!out)
-      raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no value");
+    if (!out) invalid_call(kNoValue);
     to_c(Value(o.class_info().prog_id()), *out);
   });
 }
 
 int lema_get(lema_object* object, const char* name, lema_value* result) {
   return guarded([&] {
-    if (!result)
-      raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no value");
+    if (!result) invalid_call(kNoValue);
     invoke_member(object, name, LEMA_GET, nullptr, 0, result);
   });
 }
 
 int lema_let(lema_object* object, const char* name, const lema_value* value) {
   return guarded([&] {
-    if (!value)
-      raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no value");
+    if (!value) invalid_call(kNoValue);
     lema_value copy = *value;  // a property assignment writes nothing back
     invoke_member(object, name, LEMA_LET, &copy, 1, nullptr, false);
   });
@@ -435,8 +420,7 @@ int lema_let(lema_object* object, const char* name, const lema_value* value) {
 
 int lema_set(lema_object* object, const char* name, const lema_value* value) {
   return guarded([&] {
-    if (!value)
-      raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no value");
+    if (!value) invalid_call(kNoValue);
     lema_value copy = *value;
     invoke_member(object, name, LEMA_SET, &copy, 1, nullptr, false);
   });
@@ -457,9 +441,7 @@ int lema_members(const char* class_name, lema_member** out, size_t* count) {
   if (count) *count = 0;
   return guarded([&] {
     std::string_view name = require_name(class_name, "class name");
-    if (!out || !count)
-      raise(ErrorCode::InvalidProcedureCall,
-            "Invalid procedure call or argument: no place for the list");
+    if (!out || !count) invalid_call("no place for the list");
     auto entry = Registry::global().find(name);
     if (!entry)
       raise(ErrorCode::CannotCreateObject, "Cannot create an instance of " + message_text(name));
@@ -500,8 +482,7 @@ int lema_register_class(const char* class_name, const lema_class_callbacks* call
                         void* class_data) {
   return guarded([&] {
     std::string_view name = require_name(class_name, "class name");
-    if (!callbacks)
-      raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no callbacks");
+    if (!callbacks) invalid_call("no callbacks");
     auto cls = std::make_shared<const ForeignClass>(std::string(name), *callbacks, class_data);
     Registry::global().register_class(std::string(name), [cls] { return create_foreign(cls); });
   });
@@ -519,8 +500,7 @@ int lema_advise(lema_object* source, lema_event_callback callback, void* user, u
   if (cookie) *cookie = 0;
   return guarded([&] {
     EventSource& src = event_source(source);
-    if (!callback || !cookie)
-      raise(ErrorCode::InvalidProcedureCall, "Invalid procedure call or argument: no callback");
+    if (!callback || !cookie) invalid_call("no callback");
     *cookie = src.advise(std::make_shared<CallbackSink>(callback, user));
   });
 }

@@ -9,6 +9,12 @@
 #include "common/message_text.h"
 
 namespace lema::capi {
+
+void invalid_call(std::string_view why) {
+  raise(ErrorCode::InvalidProcedureCall,
+        std::string("Invalid procedure call or argument: ").append(why));
+}
+
 namespace {
 
 static_assert(
@@ -26,9 +32,7 @@ static_assert(LEMA_MAX_NESTING == kMaxArrayNesting);
 // Raised before going one array deeper than allowed (`depth` arrays already enclose it).
 void check_depth(size_t depth) {
   if (depth >= kMaxArrayNesting)
-    raise(ErrorCode::InvalidProcedureCall,
-          "Invalid procedure call or argument: arrays nested more than " +
-              std::to_string(kMaxArrayNesting) + " deep");
+    invalid_call("arrays nested more than " + std::to_string(kMaxArrayNesting) + " deep");
 }
 
 size_t entry_count(const lema_array& a) noexcept {
@@ -214,9 +218,7 @@ Value from_c_at(const lema_value& v, size_t depth) {
     case LEMA_DATE: {
       const lema_date& c = v.u.date;
       auto d = Date::from_civil(c.year, c.month, c.day, c.hour, c.minute, c.second);
-      if (!d)
-        raise(ErrorCode::InvalidProcedureCall,
-              "Invalid procedure call or argument: not a valid date");
+      if (!d) invalid_call("not a valid date");
       return Value(*d);
     }
     case LEMA_OBJECT:
@@ -224,23 +226,18 @@ Value from_c_at(const lema_value& v, size_t depth) {
     case LEMA_ARRAY: {
       const lema_array* a = v.u.array;
       check_depth(depth);
-      if (!a || a->rank > 2)
-        raise(ErrorCode::InvalidProcedureCall,
-              "Invalid procedure call or argument: malformed array");
+      if (!a || a->rank > 2) invalid_call("malformed array");
       std::vector<Array::Bound> bounds;
       for (uint32_t d = 0; d < a->rank; ++d)
         bounds.push_back(Array::Bound{a->bounds[d].lower, a->bounds[d].count});
       Array out(std::move(bounds));
-      if (!out.items().empty() && !a->items)
-        raise(ErrorCode::InvalidProcedureCall,
-              "Invalid procedure call or argument: array without its entries");
+      if (!out.items().empty() && !a->items) invalid_call("array without its entries");
       for (size_t i = 0; i < out.items().size(); ++i)
         out.items()[i] = from_c_at(a->items[i], depth + 1);
       return Value(std::move(out));
     }
     default:
-      raise(ErrorCode::InvalidProcedureCall,
-            "Invalid procedure call or argument: unknown value kind " + std::to_string(v.kind));
+      invalid_call("unknown value kind " + std::to_string(v.kind));
   }
 }
 }  // namespace

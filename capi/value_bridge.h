@@ -2,6 +2,7 @@
 #pragma once
 
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "common/object.h"
@@ -17,6 +18,11 @@ inline Object* object_of(lema_object* h) noexcept {
 inline lema_object* handle_of(const Object* o) noexcept {
   return reinterpret_cast<lema_object*>(const_cast<Object*>(o));
 }
+
+// Raises "Invalid procedure call or argument: WHY", the error of a call the C interface
+// refuses before it reaches an object.
+[[noreturn]] void invalid_call(std::string_view why);
+inline constexpr std::string_view kNoValue = "no value";
 
 // Frees what the library allocated in `v` and leaves it Empty.
 void clear(lema_value& v) noexcept;

@@ -163,6 +163,11 @@ TEST(CInterface, ErrorsAndTheirTexts) {
   EXPECT_EQ(lema_get(lk, "Nope", &v), LEMA_E_NOT_SUPPORTED);
   EXPECT_EQ(v.kind, LEMA_EMPTY);  // a failed call leaves its result empty
   EXPECT_EQ(lema_get(nullptr, "Caption", &v), LEMA_E_INVALID_CALL);
+  for (int rc : {lema_class_name(lk, nullptr), lema_get(lk, "Caption", nullptr),
+                 lema_let(lk, "IDLookup", nullptr), lema_set(lk, "LookupRecordset", nullptr)}) {
+    EXPECT_EQ(rc, LEMA_E_INVALID_CALL);
+    EXPECT_STREQ(lema_last_error(), "Invalid procedure call or argument: no value");
+  }
   EXPECT_EQ(lema_call(lk, nullptr, nullptr, 0, nullptr), LEMA_E_INVALID_CALL);
   EXPECT_EQ(lema_invoke(lk, "Valute", 7, nullptr, 0, nullptr), LEMA_E_INVALID_CALL);
   uint32_t cookie = 0;

@@ -470,7 +470,7 @@ TEST(DataPathFiles, NoDatabaseIsCreatedAndBadUrlsSayWhy) {
   // Quoted paths with blanks, explicit creation, read-only.
   EXPECT_EQ(open_error("sqlite3://" + quoted + " create=1"), "");
   auto db = make_object<Connection>();
-  db->Open(Value("sqlite3://" + quoted + " timeout=0.5"));
+  db->Open(Value("sqlite3://" + quoted + " timeout=0.5 readonly=0"));
   db->Execute("CREATE TABLE T (A INTEGER)");
   auto ro = make_object<Connection>();
   ro->Open(Value("sqlite3://" + quoted + " readonly=1"));
@@ -657,6 +657,7 @@ TEST(SqliteDialect, RewritesOnlyWhatSqliteCannotRead) {
       {"WITH Q AS (SELECT 1 AS A) SELECT A FROM Q", nullptr},
       {"SELECT TOP 10 PERCENT A FROM T", nullptr},
       {"SELECT TOP 3 WITH TIES A FROM T ORDER BY A", nullptr},
+      {"SELECT TOP 1 A-B FROM T -- x\n", "SELECT  A-B FROM T LIMIT 1 -- x\n"},
       {"SELECT TOP 1 A FROM T; SELECT B FROM U", "SELECT  A FROM T LIMIT 1; SELECT B FROM U"},
       // Table-valued database functions read a table or view of their name (P1..Pn hold the
       // arguments), APPLY becomes a join, dbo. goes, "alias = expression" becomes AS.
