@@ -296,18 +296,6 @@ Kind Value::kind() const noexcept {
   return kByIndex[v_.index()];
 }
 
-bool Value::is_numeric() const noexcept {
-  switch (kind()) {
-    case Kind::Integer:
-    case Kind::Long:
-    case Kind::Double:
-    case Kind::Decimal:
-      return true;
-    default:
-      return false;
-  }
-}
-
 namespace {
 [[noreturn]] void wrong_kind() {
   raise(ErrorCode::TypeMismatch, "Type mismatch");

@@ -157,7 +157,6 @@ class Value {
   bool is_string() const noexcept { return kind() == Kind::String; }
   bool is_object() const noexcept { return kind() == Kind::Object; }
   bool is_array() const noexcept { return kind() == Kind::Array; }
-  bool is_numeric() const noexcept;
 
   // Accessors of the stored alternative; they throw Error(TypeMismatch) on another kind.
   int16_t as_integer() const;

@@ -62,9 +62,7 @@ Value CLSCG_DECODE::ClienteFornitore(const Value& DittaCF, const Value& TipoCF, 
                                 << quoted(host::sql_date_text(data)) << "')";
     StringaSQL_ = sql.value();
   });
-  bool run = false;
-  detail::step([&] { run = is_given(Value(StringaDiConnessione)); });
-  if (run) {
+  if (!trim_blanks(StringaDiConnessione).empty()) {  // a connection string was given
     detail::step([&] { ApriConnessione(StringaDiConnessione); });
     Ref<ado::Recordset> rs;
     detail::step([&] {

@@ -144,6 +144,9 @@ TEST(CInterface, ErrorsAndTheirTexts) {
   lema_set_error(LEMA_E_HOST, "refused by the host");
   lema_value v = LEMA_VALUE_INIT;
   EXPECT_EQ(lema_value_set_string(&v, "x", 1) + lema_value_set_long(&v, 1), LEMA_OK);
+  lema_value c = LEMA_VALUE_INIT;
+  EXPECT_EQ(lema_value_copy(&c, &v), LEMA_OK);
+  lema_value_clear(&c);
   EXPECT_EQ(lema_last_error_code(), LEMA_E_HOST);
   EXPECT_STREQ(lema_last_error(), "refused by the host");
   EXPECT_EQ(lema_value_set_date(&v, 2023, 2, 29, 0, 0, 0), LEMA_E_INVALID_CALL);
@@ -170,6 +173,7 @@ TEST(CInterface, ErrorsAndTheirTexts) {
   }
   EXPECT_EQ(lema_call(lk, nullptr, nullptr, 0, nullptr), LEMA_E_INVALID_CALL);
   EXPECT_EQ(lema_invoke(lk, "Valute", 7, nullptr, 0, nullptr), LEMA_E_INVALID_CALL);
+  EXPECT_STREQ(lema_last_error(), "Invalid procedure call or argument: unknown access kind");
   uint32_t cookie = 0;
   EXPECT_EQ(lema_advise(lk, &sink, nullptr, &cookie), LEMA_E_NOT_SUPPORTED);
   EXPECT_STREQ(lema_last_error(), "Object doesn't support this action: it raises no events");

@@ -41,6 +41,15 @@ TEST(Values, TextForms) {
       {Value(*Date::from_civil(999, 1, 2, 10, 3, 5)), "0999-01-02 10:03:05"},
   };
   for (const auto& [v, text] : cases) EXPECT_EQ(to_text(v), text);
+  std::string kinds;
+  for (int k = 0; k <= static_cast<int>(Kind::Array); ++k)
+    (kinds += kind_name(static_cast<Kind>(k))) += ' ';
+  EXPECT_EQ(kinds,
+            "Empty Null Missing Integer Long Double Decimal String Date Boolean Object Array ");
+  EXPECT_TRUE(Date::from_civil(9999, 12, 31, 23, 59, 59));
+  for (const auto& [h, m, s] :
+       {std::tuple{24, 0, 0}, {-1, 0, 0}, {0, 60, 0}, {0, -1, 0}, {0, 0, 60}, {0, 0, -1}})
+    EXPECT_FALSE(Date::from_civil(2024, 1, 1, h, m, s)) << h << m << s;
   for (const Value& v : {Value(Array::matrix(1, 1)), Value::nothing(), Value::missing()})
     EXPECT_EQ(error_of([&] { to_text(v); }), "13 Type mismatch");
 }
@@ -92,7 +101,7 @@ TEST(Values, ArraysKeepTheirBoundsAndCopyOnWrite) {
   EXPECT_EQ(list.at(0), Value(int32_t{5}));
   for (auto f : std::initializer_list<std::function<void()>>{
            [&] { a.at(0, 0); }, [&] { a.at(3, 0); }, [&] { a.at(1, 3); }, [&] { a.at(1); },
-           [&] { a.lbound(2); }, [&] { list.at(1); },
+           [&] { a.lbound(2); }, [&] { list.at(1); }, [&] { list.at(0, 0); },
            [] {
              Array({{0, -1}});
            }})
