@@ -171,6 +171,14 @@ TEST(CInterface, ErrorsAndTheirTexts) {
     EXPECT_EQ(rc, LEMA_E_INVALID_CALL);
     EXPECT_STREQ(lema_last_error(), "Invalid procedure call or argument: no value");
   }
+  lema_value other = LEMA_VALUE_INIT, back = LEMA_VALUE_INIT;
+  ASSERT_EQ(lema_create("LEMA_LOOKUPDECODE.CLSCG_LOOKUP", &other.u.object), LEMA_OK);
+  other.kind = LEMA_OBJECT;
+  EXPECT_EQ(lema_set(lk, "LookupRecordset", &other), LEMA_OK);
+  EXPECT_EQ(lema_get(lk, "LookupRecordset", &back), LEMA_OK);
+  EXPECT_EQ(back.u.object, other.u.object);
+  lema_value_clear(&back);
+  lema_value_clear(&other);
   EXPECT_EQ(lema_call(lk, nullptr, nullptr, 0, nullptr), LEMA_E_INVALID_CALL);
   EXPECT_EQ(lema_invoke(lk, "Valute", 7, nullptr, 0, nullptr), LEMA_E_INVALID_CALL);
   EXPECT_STREQ(lema_last_error(), "Invalid procedure call or argument: unknown access kind");

@@ -177,6 +177,8 @@ TEST_P(OnBackend, ValuesKeepTheirKind) {
   rs->MoveNext();
   EXPECT_TRUE(rs->IsEOF());
   EXPECT_EQ(error_of([&] { rs->value(0); }), kNoRow);
+  EXPECT_EQ(db->Execute("SELECT S FROM T")->field(0).defined_size,
+            3);  // the longest, in characters
 }
 
 TEST_P(OnBackend, CommandsCountTheirRowsAndFailuresRaise) {
@@ -245,6 +247,8 @@ TEST_P(OnBackend, ByNameAsAHostUsesIt) {
   EXPECT_EQ(
       error_of([&] { other->Open(Value("CREATE TABLE U (A INTEGER)"), Value(ObjectRef(db))); }),
       "3219 The command returned no rows.");
+  call_method(*rs, "Close");
+  EXPECT_EQ(get_property(*rs, "State"), Value(ado::adStateClosed));
   call_method(c, "Close");
   call_method(c, "Open", {Value(url), Value(""), Value(""), n(-1)});
   EXPECT_EQ(get_property(c, "State"), Value(ado::adStateOpen));
@@ -475,7 +479,7 @@ TEST(DataPathFiles, NoDatabaseIsCreatedAndBadUrlsSayWhy) {
   db->Open(Value("sqlite3://" + quoted + " timeout=0.5 readonly=0"));
   db->Execute("CREATE TABLE T (A INTEGER)");
   auto ro = make_object<Connection>();
-  ro->Open(Value("sqlite3://" + quoted + " readonly=1"));
+  ro->Open(Value("sqlite3://readonly=1 " + quoted));  // a quote that ends the string
   EXPECT_EQ(to_long(ro->Execute("SELECT COUNT(*) AS N FROM T")->value("N")), 0);
   EXPECT_THROW(ro->Execute("INSERT INTO T VALUES (1)"), Error);
 }
@@ -717,6 +721,8 @@ TEST(ConnectionStrings, BackendsSqlServerTranslationAndTimeouts) {
   EXPECT_EQ(
       ado::ole_db_to_odbc(" Server = h ;;Password=a}b;Application Name=A;Workstation ID=W", "D"),
       "DRIVER=D;SERVER=h;PWD={a}}b};APP=A;WSID=W");
+  EXPECT_EQ(ado::ole_db_to_odbc("Data Source=h;Password=\" p\";User ID=", "D"),
+            "DRIVER=D;SERVER=h;PWD={ p};UID=");
   for (const char* bad : {"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=x.mdb", "just text",
                           "Data Source=\"unterminated"})
     EXPECT_EQ(error_of([&] { ado::parse_connection_string(bad, "D"); }),

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/message_text.h"
 #include "lema/lema.h"
 
 namespace {
@@ -75,6 +76,8 @@ TEST(Limits, ErrorTextsQuoteAShortPrefixOfALongValue) {
   EXPECT_EQ(lema_create(std::string(5000, 'X').c_str(), &none), LEMA_E_CANNOT_CREATE);
   EXPECT_EQ(lema_last_error(),
             "Cannot create an instance of " + std::string(200, 'X') + "... (5000 bytes)");
+  EXPECT_EQ(lema::message_text(std::string("a\0\x1f\x7f\n\xc3\xa8", 7)),
+            "a\\u0000\\u001f\\u007f\\u000a\xc3\xa8");
 }
 
 }  // namespace
