@@ -178,7 +178,7 @@ TEST(CInterface, ErrorsAndTheirTexts) {
   EXPECT_EQ(lema_get(lk, "LookupRecordset", &back), LEMA_OK);
   EXPECT_EQ(back.u.object, other.u.object);
   lema_value_clear(&back);
-  lema_value_clear(&other);
+  lema_release(other.u.object);
   EXPECT_EQ(lema_call(lk, nullptr, nullptr, 0, nullptr), LEMA_E_INVALID_CALL);
   EXPECT_EQ(lema_invoke(lk, "Valute", 7, nullptr, 0, nullptr), LEMA_E_INVALID_CALL);
   EXPECT_STREQ(lema_last_error(), "Invalid procedure call or argument: unknown access kind");
