@@ -702,6 +702,7 @@ TEST(ConnectionStrings, BackendsSqlServerTranslationAndTimeouts) {
        "Initial Catalog=Ditta;User ID=sa;Password=p w;Auto Translate=True",
        "FreeTDS", B::Odbc, "DRIVER=FreeTDS;SERVER=srv\\INST;DATABASE=Ditta;UID=sa;PWD=p w", 5, -1},
       {"odbc://LoginTimeout=7;DSN=x;QueryTimeout=9", "D", B::Odbc, "DSN=x", 7, 9},
+      {"Server=h;Database=d", "D", B::Odbc, "DRIVER=D;SERVER=h;DATABASE=d", 5, -1},
       {"Provider=SQLOLEDB;Data Source=s;Connect Timeout=4", "D", B::Odbc, "DRIVER=D;SERVER=s", 4,
        -1},
   };
