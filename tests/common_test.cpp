@@ -189,7 +189,7 @@ TEST(Dispatch, MethodsWithOptionalAndByReferenceArguments) {
       {{Value(), Value("x"), Value("c")}, "13 Type mismatch: Join"},
       {{Value(), Value(), Value(), Value()}, "450 Wrong number of arguments: Join"},
       {{Value::missing(), Value(), Value()}, "449 Argument not optional: A: Join"}};
-  for (auto [a, text] : errors) EXPECT_EQ(error_of([&] { call_method(*s, "Join", a); }), text);
+  for (auto e : errors) EXPECT_EQ(error_of([&] { call_method(*s, "Join", e.first); }), e.second);
   std::vector<Value> args{Value(int32_t{4})};
   call_method(*s, "Bump", args);
   EXPECT_EQ(args[0], Value(int16_t{5}));  // written back in the declared type

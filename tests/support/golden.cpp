@@ -441,8 +441,9 @@ Expect expected(const Block& b, const Path& p, Host h) {
   Expect e;
   for (const auto& [k, v] : b.head.expect) {
     const bool then = k.starts_with("then.");
-    const bool set = std::any_of(p.settings.begin() + b.head.settings.size(), p.settings.end(),
-                                 [&](const auto& s) { return then && s.first == k.substr(5); });
+    const bool set =
+        std::any_of(p.settings.begin() + b.head.settings.size(), p.settings.end(),
+                    [&, &k = k](const auto& s) { return then && s.first == k.substr(5); });
     if (&p == &b.head || k == "caption" || k == "id" || k == "head" || k == "bind" || k == "ret" ||
         (then && !set))
       e[k] = v;
