@@ -3,10 +3,13 @@
 // translation keeps its text, the ordering rule.
 //
 // Equivalent mutants: a statement's capacity hint (kStatementSize in asset_register.cpp, the
-// reserve sum in simple_decodes.cpp); the first value of a flag whose step cannot fail (`run`
-// in customer_supplier.cpp); in CodiceLarghezzaFissa a width of 0 taken with >= and Empty
-// and Null tested with && (neither has text); the declared default of CausaliPagEff's
-// omitted by-reference TipoCausale (the method then gets no argument).
+// reserve sum in simple_decodes.cpp); in CodiceLarghezzaFissa any width but 4 (no caller
+// passes another) and Empty and Null tested with && (neither has text); the declared default
+// of CausaliPagEff's omitted by-reference TipoCausale (the method then gets no argument); the
+// kind of IFRS15_Tipi (no join reads it); the contract column's index tested without the
+// grouping flag (the column is last, or alone); releasing a reference that ends with its
+// scope anyway (the lookup's destructor, the fiscal-year list's local recordset). Parameter
+// names of the member tables are compared through docs/catalog.md (ctest catalog_current).
 #include "support/golden.h"
 
 #include <gtest/gtest.h>
