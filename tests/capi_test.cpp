@@ -43,13 +43,13 @@ std::string show(const lema_value& v) {
       return s + " " + text(v);
     case LEMA_DATE:
       for (int32_t n : {d.year, d.month, d.day, d.hour, d.minute, d.second})
-        s += " " + std::to_string(n);
+        (s += ' ') += std::to_string(n);
       return s;
     case LEMA_ARRAY: {
       size_t n = v.u.array->rank ? 1 : 0;
       for (uint32_t i = 0; i < v.u.array->rank; ++i) {
-        s += " " + std::to_string(v.u.array->bounds[i].lower) + ":" +
-             std::to_string(v.u.array->bounds[i].count);
+        (((s += ' ') += std::to_string(v.u.array->bounds[i].lower)) += ':') +=
+            std::to_string(v.u.array->bounds[i].count);
         n *= v.u.array->bounds[i].count;
       }
       for (size_t i = 0; i < n; ++i) s += (i ? ", " : " [") + show(v.u.array->items[i]);

@@ -29,9 +29,9 @@ TEST(Frame, MembersInSlotOrderWithTheirAccessors) {
     const size_t colon = line.find(": ");
     std::string listed;
     for (const Member& m : create_object(line.substr(0, colon))->class_info().members()) {
-      std::string kind = m.kind_letters() == "method" ? "" : " " + m.kind_letters();
-      for (size_t i = 2; i < kind.size(); i += 2) kind.insert(i, "/");
-      listed += (listed.empty() ? "" : ", ") + std::string(m.name) + kind;
+      std::string kind = m.kind_letters() == "method" ? "" : m.kind_letters().insert(0, 1, ' ');
+      for (size_t i = 2; i < kind.size(); i += 2) kind.insert(i, 1, '/');
+      (listed += listed.empty() ? "" : ", ").append(m.name) += kind;
     }
     EXPECT_EQ(listed, line.substr(colon + 2));
     ++classes;
