@@ -8,8 +8,7 @@
 // of CausaliPagEff's omitted by-reference TipoCausale (the method then gets no argument); the
 // kind of IFRS15_Tipi (no join reads it); the contract column's index tested without the
 // grouping flag (the column is last, or alone); releasing a reference that ends with its
-// scope anyway (the lookup's destructor, the fiscal-year list's local recordset). Parameter
-// names of the member tables are compared through docs/catalog.md (ctest catalog_current).
+// scope anyway (the lookup's destructor, the fiscal-year list's local recordset).
 #include "support/golden.h"
 
 #include <gtest/gtest.h>
@@ -153,6 +152,32 @@ TEST_P(Golden, OrderingRule) {
     EXPECT_TRUE(same(with(left_out), def)) << left_out;
   EXPECT_TRUE(own("null") || same(with("null"), before + after));
   EXPECT_TRUE(own("\"  \"") || same(with("\"  \""), before + "  " + after));
+}
+
+// Each method's parameters (name, type, by reference, optional) are those of the published
+// reference, docs/catalog.md (which ctest catalog_current compares with `lemald catalog`).
+TEST(Members, ParametersAreThoseOfTheReference) {
+  std::ifstream in(std::string(LEMA_GOLDEN_DIR) + "/../../docs/catalog.md");
+  const ClassInfo* info = nullptr;
+  const Member* m = nullptr;
+  size_t methods = 0, checked = 0;
+  for (std::string l; std::getline(in, l);)
+    if (l.starts_with("## ")) {
+      info = &create_object(l.substr(3))->class_info();
+      for (const Member& x : info->members()) methods += x.kind == MemberKind::Method;
+    } else if (l.starts_with("#### ")) {
+      m = info->find(l.substr(5));
+      ASSERT_TRUE(m) << l;
+    } else if (l.starts_with("- Parameters: ")) {
+      std::string want;
+      for (const ParamInfo& p : m->params)
+        want += (want.empty() ? "" : "; ") + std::string(p.name) + " " +
+                std::string(type_name(p.type)) + (p.byref ? ", by reference" : "") +
+                (p.optional ? ", optional" : "");
+      EXPECT_EQ(l.substr(14), want.empty() ? "none" : want) << m->name;
+      ++checked;
+    }
+  EXPECT_EQ(checked, methods);
 }
 
 INSTANTIATE_TEST_SUITE_P(Data, Golden, ::testing::Range(size_t{0}, all_blocks().size()),

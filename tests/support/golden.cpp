@@ -312,8 +312,6 @@ std::string render(const Hunks& h) {
   return out;
 }
 
-}  // namespace
-
 std::vector<Block> load(const std::string& file) {
   std::ifstream in(file);
   if (!in) throw std::runtime_error("cannot read " + file);
@@ -363,6 +361,8 @@ std::vector<Block> load(const std::string& file) {
     }
   return blocks;
 }
+
+}  // namespace
 
 const std::vector<Block>& all_blocks() {
   static const std::vector<Block> all = [] {

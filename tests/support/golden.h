@@ -11,11 +11,10 @@
 
 namespace lema::golden {
 
-// The blank-separated tokens of a line ("a b", [..], (..) and Name="a b" are one token
-// each), or its `sep`-separated items.
+// A line's blank-separated tokens ("a b", [..], (..), Name="a b" are one each), or its
+// `sep`-separated items.
 std::vector<std::string> tokens(const std::string& line, char sep = ' ');
-// The value a token denotes: "text", 12, i:12, f:1.5, m:12.50, d:2024-03-15, true, false,
-// empty, null, missing, nothing, array, c1..c10 (controls[0..9]).
+// What a token denotes (the values listed in lookups.txt); cN is controls[N-1].
 Value value_of(const std::string& token, const std::vector<ObjectRef>& controls);
 // `inner` reached by member name only (as an object registered through the C interface is).
 ObjectRef by_name(ObjectRef inner);
@@ -25,22 +24,22 @@ using Expect = std::map<std::string, std::string>;  // an output's name, its can
 
 struct Path {
   int line = 0, host_line = 0;
-  bool first = true;  // the first of the runs a line stands for (one per alternative value)
-  std::string setup;  // as written
+  bool first = true;  // the first run of a line with alternatives a|b|c
+  std::string setup;
   std::vector<std::string> args;  // the block's when the path gives none
-  std::vector<std::pair<std::string, std::string>> settings;      // the block's, then the path's
+  std::vector<std::pair<std::string, std::string>> settings;      // the block's, then its own
   std::optional<std::pair<std::string, std::string>> given_host;  // language, company
   Expect expect;
   enum class Sql { Changes, Own, Keep } sql = Sql::Changes;
   Hunks changes;
-  std::string own, written;   // the statement as written, with the pieces it names
+  std::string own, written;   // written: the statement as the line gives it
   std::optional<Hunks> host;  // the standard host's changes, when not the block's
 };
 
 struct Block {
   std::string file, label, method;  // label: L.Method or D.Method
   Path head;                        // the default path
-  std::string statement;            // its statement, «x» marking a text the host translates
+  std::string statement;            // «x» marks a text the host translates
   Hunks host;                       // what the standard host changes, on every path
   int statement_line = 0, host_line = 0;
   std::vector<Path> paths;
@@ -50,15 +49,13 @@ enum class Host { None, Standard, ByName, Defaults, Failing, Given, Mark, MarkSt
 
 struct Outcome {
   std::string sql, sentinel;  // the statement after the call, and after the first call
-  Expect got, before;         // the other outputs after the call, and after the first call
+  Expect got, before;         // the other outputs, likewise
 };
 
-std::vector<Block> load(const std::string& file);
 const std::vector<Block>& all_blocks();
 // Runs a path on a new instance created by name, after a first call (Valute, or the decode's
-// GruppoCespiti) whose outputs it may keep. `fail_at`: the translation FailNth fails.
+// GruppoCespiti). `fail_at`: the translation FailNth fails.
 Outcome run(const Block& b, const Path& p, Host h, int fail_at = 0);
-// What a path must produce: its statement (with «marks») and its other outputs.
 std::string marked_statement(const Block& b, const Path& p);
 Expect expected(const Block& b, const Path& p, Host h);
 // «x» -> x, or x#1, x#2, ... when numbered (but x alone for the call numbered `plain_at`).
