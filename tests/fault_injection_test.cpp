@@ -37,7 +37,6 @@ class ScriptedDb final : public Object {
   size_t row = 0;
 };
 
-// A failure keeps the rows already read; no failure leaves a reference on the connection.
 TEST(DatabaseFaults, FiscalYearsOverAConnectionFailingAtEachOperation) {
   const std::tuple<const char*, int, const char*> cases[] = {
       // failing member, rows, first ESER

@@ -1,5 +1,5 @@
-// The connector's document query (graphic references of a document), as the tests expect it
-// for a company code and a registration number.
+// The connector's document query (a document's graphic references) for a company and a
+// registration number.
 #pragma once
 
 #include <string>
