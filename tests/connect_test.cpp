@@ -1,6 +1,6 @@
 // The program connector: its sibling, the values each Call method hands on, failures, the event
-// and a document's graphic references. (Empty and Null tested with && instead of || in
-// ValorePresente is an equivalent mutant: neither has any text.)
+// and a document's graphic references. (&& for || in ValorePresente's Empty-or-Null test is an
+// equivalent mutant: neither has any text.)
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -23,7 +23,7 @@ const std::string S2 = "PIRO_CONNECT.CLSCG_CONNECT#2 ";
 
 class Connector : public ::testing::Test {
  protected:
-  // A new connector created by name, linked to the host and the field, outputs set.
+  // A connector created by name, linked to the host and the field, outputs set.
   Ref<CLSCG_CONNECT> make() {
     Ref<CLSCG_CONNECT> o(dynamic_cast<CLSCG_CONNECT*>(create_object(CLSCG_CONNECT::kProgId).get()));
     set_property(*o, "ActiveInterface", Value(host_));
@@ -40,12 +40,6 @@ class Connector : public ::testing::Test {
   }
   Lines take() { return std::exchange(log_->lines, {}); }
   host::StandInConfig& sibling_config() { return board_->config(host::kSiblingConnect); }
-  // Creations and releases of stand-ins in the log balance.
-  bool all_released() const {
-    int live = 0;
-    for (const std::string& l : log_->lines) live += l.ends_with("create") - l.ends_with("release");
-    return live == 0;
-  }
   // The members the connector uses on its sibling, in the order of first use.
   Lines sibling_ops() const {
     Lines ops;
@@ -80,16 +74,6 @@ class Connector : public ::testing::Test {
   ObjectRef field_ = host::make_control("txtCodice");
   Ref<CLSCG_CONNECT> cn = make();
 };
-
-TEST_F(Connector, TheFirstCallCreatesAndLinksTheSiblingLaterCallsReuseIt) {
-  EXPECT_TRUE(cn->CallAggiornamentoProgressiviIVACliFor());
-  EXPECT_EQ(board_->sibling_of(*cn), cn->sibling());  // its Plookup reaches this connector...
-  EXPECT_EQ(cn->ref_count(), 1u);                     // ...without keeping it alive
-  take();
-  EXPECT_TRUE(cn->CallStampaProgressiviIVACliFor());
-  EXPECT_EQ(take(),
-            Lines{"PIRO_CONNECT.CLSCG_CONNECT#1 call CallStampaProgressiviIVACliFor = True ()"});
-}
 
 // The cases of golden/connector.txt, each on a new connector.
 TEST_F(Connector, EachMethodPassesItsValuesInOrder) {
@@ -186,16 +170,27 @@ TEST_F(Connector, EveryCallMethodAnswersFalseWhereverTheSiblingFails) {
         const bool called = !op.empty() && position(op) > position("CallElenchiMov3000");
         EXPECT_TRUE(args.empty() || args[0] == Value(static_cast<int16_t>(called ? 9 : 3)));
       }
-      EXPECT_TRUE(all_released());
+      int live = 0;  // stand-ins created and released balance
+      for (const std::string& l : log_->lines)
+        live += l.ends_with("create") - l.ends_with("release");
+      EXPECT_EQ(live, 0);
       ++cases;
     }
   }
   EXPECT_GT(cases, 80);
 }
 
-TEST_F(Connector, TerminateConnectAndDestructionReleaseTheSibling) {
-  EXPECT_TRUE(cn->CallCausaliContabili());
-  EXPECT_EQ(call_method(*cn, "TerminateConnect"), Value());  // its log: scripts/connector.json
+// The first call creates the sibling, later ones reuse it; TerminateConnect (its log:
+// scripts/connector.json) and the connector's end release it.
+TEST_F(Connector, TheSiblingIsReusedUntilTerminateConnectOrTheEnd) {
+  EXPECT_TRUE(cn->CallAggiornamentoProgressiviIVACliFor());
+  EXPECT_EQ(board_->sibling_of(*cn), cn->sibling());  // its Plookup reaches this connector...
+  EXPECT_EQ(cn->ref_count(), 1u);                     // ...without keeping it alive
+  take();
+  EXPECT_TRUE(cn->CallStampaProgressiviIVACliFor());
+  EXPECT_EQ(take(),
+            Lines{"PIRO_CONNECT.CLSCG_CONNECT#1 call CallStampaProgressiviIVACliFor = True ()"});
+  EXPECT_EQ(call_method(*cn, "TerminateConnect"), Value());
   EXPECT_FALSE(cn->sibling() || cn->ActiveInterface || cn->ConnectField);
   cn->ActiveInterface = host_;  // without a sibling it only clears its own references
   EXPECT_TRUE(cn->TerminateConnect().is_empty());
