@@ -1,21 +1,19 @@
 """The explorer in headless Chromium: a lookup picked from the list, given an argument and a
 setting, shows what `lemald run` gives for the same call; Run fills the grid; the address
-restores the view; a decode shows its binding table. Exit 77 (skipped) without Chromium or
-Selenium.   browser_test.py LEMALD"""
+restores the view; a decode shows its binding table. Exit 77: skipped.   browser_test.py LEMALD"""
 import json, os, shutil, signal, subprocess, sys, tempfile
 
 from server import DECODE, LOOKUP, Server
 
+CHROMIUM, DRIVER = shutil.which("chromium"), shutil.which("chromedriver")
 try:
     from selenium import webdriver
     from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.by import By
     from selenium.webdriver.support.ui import Select, WebDriverWait
-except ImportError:
-    sys.exit(print("skipped: python3-selenium is not installed") or 77)
-CHROMIUM, DRIVER = shutil.which("chromium"), shutil.which("chromedriver")
-if not CHROMIUM or not DRIVER:
-    sys.exit(print("skipped: chromium and chromium-driver are not installed") or 77)
+    assert CHROMIUM and DRIVER
+except (ImportError, AssertionError):
+    sys.exit(print("skipped: needs python3-selenium, chromium and chromium-driver") or 77)
 signal.alarm(150)  # the whole test, whatever hangs
 LEMALD = sys.argv[1]
 steps = [{"op": "new", "class": LOOKUP, "as": "lk"},
@@ -28,8 +26,7 @@ caption, id_lookup, columns, statement = (r["value"] for r in json.loads(out)["r
 
 options = webdriver.ChromeOptions()
 options.binary_location = CHROMIUM
-for flag in ("headless", "no-sandbox", "disable-gpu", "disable-quic", "no-first-run",
-             "disable-background-networking", "disable-component-update", "disable-sync",
+for flag in ("headless", "no-sandbox", "disable-gpu", "disable-background-networking",
              "no-proxy-server", "window-size=1500,950", "user-data-dir=" + tempfile.mkdtemp()):
     options.add_argument("--" + flag)
 os.environ["NO_PROXY"] = "127.0.0.1,localhost"  # Selenium's own requests to the driver
@@ -91,8 +88,7 @@ with Server(LEMALD, signal.SIGINT) as server:
         d.refresh()
         wait(lambda _: shown() == statement)
     except BaseException:
-        d.save_screenshot("explorer_failure.png")
-        print("screenshot of the failure: explorer_failure.png")
+        d.save_screenshot("explorer_failure.png")  # in the test's working folder
         raise
     finally:
         d.quit()

@@ -1,8 +1,6 @@
 #!/usr/bin/python3
-"""Parses every statement of the golden data (each path as the library builds it without a
-host, dumped by lema_tests with LEMA_DUMP_STATEMENTS) as SQL Server's dialect with sqlglot, so
-that a mistyped piece that breaks the syntax cannot land. A token check outside the quoted
-texts catches the broken forms sqlglot lets through.   check.py LEMA_TESTS"""
+"""Every golden statement (each path without a host, dumped by lema_tests) parsed as SQL
+Server's dialect by sqlglot, and token rules for what sqlglot lets through.   check.py LEMA_TESTS"""
 import json, os, re, subprocess, sys, tempfile
 
 try:
@@ -10,11 +8,10 @@ try:
 except ImportError:
     sys.exit("sql_validity: python3-sqlglot is not installed (apt-get install python3-sqlglot)")
 
-# A path passing an Empty, Null or unjoinable value, or a quote, gets the statement the
-# library's rules give (values are placed as they are): it is not parsed.
+# Paths passing Empty, Null, an array or a quote: values are placed as they are, so not parsed.
 PLACED_AS_IS = re.compile(r"\b(empty|null|array)\b|\"\"|'")
-# Paths whose statements those rules make invalid (LettereIntento without settings: its company
-# argument is empty); the check fails when one parses after all, as the list is then stale.
+# Made invalid by those rules (LettereIntento without settings: an empty company argument);
+# one that parses after all, or is no longer produced, makes the list stale: a failure.
 EXPECTED_INVALID = {"L.LettereIntento ()"} | {
     f'L.LettereIntento TipoCF=0 CodCliFor=25 DataDocumento="{d}" NumRegistrazione="R1" '
     "TipoOperazionePlafond=2" for d in ("31/12/2023", "not a date")}
@@ -27,14 +24,13 @@ TOKEN_RULES = [
 
 
 def check(sql):
-    """None when the statement is valid, otherwise the reason."""
     if not sql.strip():
         return "no statement"
     try:
         sqlglot.parse_one(sql, read="tsql")
-    except Exception as e:  # ParseError, TokenError and others
+    except Exception as e:  # ParseError, TokenError, ...
         return f"{type(e).__name__}: {str(e).splitlines()[0][:160]}"
-    bare = re.sub(r"'(?:[^']|'')*'", "''", sql)  # quoted texts (doubled quotes too) emptied
+    bare = re.sub(r"'(?:[^']|'')*'", "''", sql)  # quoted texts emptied
     for rule, what in TOKEN_RULES:
         if m := re.search(rule, bare, re.I):
             return what.format(*m.groups()) + " near: " + bare[max(0, m.start() - 40):m.end() + 10]
@@ -65,7 +61,7 @@ for label, sql in sorted(statements.items()):
     problem = check(sql)
     if label in EXPECTED_INVALID:
         if problem is None:
-            failed.append(f"{label}: listed as not parsing, but it parses (remove it from the list)")
+            failed.append(f"{label}: listed, but it parses")
     elif problem and not PLACED_AS_IS.search(label):
         failed.append(f"{label}: {problem}\n    {json.dumps(sql)[:400]}")
     passed += not problem
