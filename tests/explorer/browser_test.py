@@ -33,20 +33,20 @@ os.environ["NO_PROXY"] = "127.0.0.1,localhost"  # Selenium's own requests to the
 
 
 def set_field(container, name, kind, text):
-    Select(d.find_element(By.CSS_SELECTOR, f"#{container} select[name='{name}']")).select_by_value(kind)
-    field = d.find_element(By.CSS_SELECTOR, f"#{container} input[name='{name}']")
+    Select(find(f"#{container} select[name='{name}']")).select_by_value(kind)
+    field = find(f"#{container} input[name='{name}']")
     field.clear()
     field.send_keys(text)
 
 
 def pick(filter, cls, method):
-    d.find_element(By.ID, "filter").clear()
-    d.find_element(By.ID, "filter").send_keys(filter)
-    d.find_element(By.CSS_SELECTOR, f".method[data-class='{cls}'][data-method='{method}']").click()
+    find("#filter").clear()
+    find("#filter").send_keys(filter)
+    find(f".method[data-class='{cls}'][data-method='{method}']").click()
 
 
-def text(css):
-    return d.find_element(By.CSS_SELECTOR, css).text
+def find(css, every=False):
+    return (d.find_elements if every else d.find_element)(By.CSS_SELECTOR, css)
 
 
 def shown():
@@ -60,29 +60,29 @@ with Server(LEMALD, signal.SIGINT) as server:
     wait = WebDriverWait(d, 20).until
     try:
         d.get(server.url)
-        wait(lambda _: d.find_elements(By.CSS_SELECTOR, ".method"))
+        wait(lambda _: find(".method"))
         pick("Sezionali", LOOKUP, "Sezionali")
-        wait(lambda _: d.find_elements(By.CSS_SELECTOR, "#args select[name='CodiceDitta']"))
+        wait(lambda _: find("#args select[name='CodiceDitta']"))
         set_field("args", "CodiceDitta", "Number", "2")
         set_field("settings", "TipologiaSezionale", "Number", "2")
         wait(lambda _: "CG68_INDTIPOLOGIA IN (1,3)" in shown() and "CG68_DITTA_CG18 = 2" in shown())
-        assert (text("#caption"), text("#idlookup")) == (caption, id_lookup)
+        assert (find("#caption").text, find("#idlookup").text) == (caption, id_lookup)
         headings = [c[0] if isinstance(c[0], str) else "(hidden)" for c in columns["$array"]]
-        assert [th.text for th in d.find_elements(By.CSS_SELECTOR, "#headings th")] == headings
-        assert shown() == statement and "\u21B5" in text("#statement"), "statement, line ends shown"
-        d.find_element(By.ID, "run").click()
-        wait(lambda _: d.find_elements(By.CSS_SELECTOR, "#rows tr"))
-        assert text("#rows td") == "G", "the journal of company 2"
+        assert [th.text for th in find("#headings th", True)] == headings
+        assert shown() == statement and "\u21B5" in find("#statement").text, "statement, line ends shown"
+        find("#run").click()
+        wait(lambda _: find("#rows tr"))
+        assert find("#rows td").text == "G", "the journal of company 2"
 
         view = d.current_url
         pick("ISTAT", DECODE, "AttivitàISTAT")
         set_field("args", "CodiceISTAT", "Text", "28.41")
         wait(lambda _: "'28.41'" in shown())
-        cells = [td.text for td in d.find_elements(By.CSS_SELECTOR, "#binding td")]
+        cells = [td.text for td in find("#binding td", True)]
         assert cells[:2] == ["TextEdit", "CG06_DESCR"], f"binding table {cells}"
-        d.find_element(By.ID, "run").click()
-        wait(lambda _: text("#binding td.shows"))
-        assert text("#binding td.shows") == "Fabbricazione di macchine utensili"
+        find("#run").click()
+        wait(lambda _: find("#binding td.shows").text)
+        assert find("#binding td.shows").text == "Fabbricazione di macchine utensili"
 
         d.get(view)
         d.refresh()
