@@ -44,13 +44,11 @@ with Server(sys.argv[1]) as server:
     check(answer["statement"] is None and answer["fallbacks"], f"guard: {answer}")
 
     ran, empty, failed = [], [], {}
-    groups = server.get("api/methods")["groups"]
+    groups = server.post("api/methods")[1]["groups"]
     for m in (m for g in groups if g["class"] == LOOKUP for m in g["methods"]):
         _, out = server.post("api/call", {**valute, "method": m["name"], "args": default_args(m)})
-        if not out["statement"] and "rows" not in out:
-            failed[m["name"]] = "no statement"
-            continue
-        status, rows = (200, out) if "rows" in out else server.post("api/run", {"sql": out["statement"]})
+        status, rows = ((200, out) if "rows" in out else (0, {"error": "no statement"})
+                        if not out["statement"] else server.post("api/run", {"sql": out["statement"]}))
         if status != 200:
             failed[m["name"]] = rows["error"]
         else:

@@ -11,11 +11,10 @@ class Server:
         self.proc = subprocess.Popen([lemald, "serve", "--port", "0"], stdout=subprocess.PIPE,
                                      stderr=subprocess.STDOUT, text=True)
         line = self.proc.stdout.readline()
-        found = re.search(r"http://[0-9.]+:\d+/", line)
-        if not found:
+        self.url = (re.findall(r"http://[0-9.]+:\d+/", line) or [None])[0]
+        if not self.url:
             self.proc.kill()
             raise RuntimeError("lemald serve did not start: " + line)
-        self.url = found.group(0)
 
     def __enter__(self):
         return self
@@ -26,16 +25,12 @@ class Server:
         if not failed and (self.proc.returncode or "stopped" not in rest):
             raise AssertionError(f"no clean stop: exit {self.proc.returncode}, {rest!r}")
 
-    def post(self, path, body):
-        """(status, answer) of a POST of `body` (bytes, or sent as JSON)."""
-        data = body if isinstance(body, bytes) else json.dumps(body).encode()
+    def post(self, path, body=None):
+        """(status, answer) of a GET, or of a POST of `body` (bytes, or sent as JSON)."""
+        data = body if body is None or isinstance(body, bytes) else json.dumps(body).encode()
         try:
             with OPEN(urllib.request.Request(self.url + path, data,
                                              {"Content-Type": "application/json"}), timeout=30) as r:
                 return r.status, json.load(r)
         except urllib.error.HTTPError as e:
             return e.code, json.load(e)
-
-    def get(self, path):
-        with OPEN(self.url + path, timeout=30) as r:
-            return json.load(r)
