@@ -1,25 +1,21 @@
-"""The explorer's call as code, against an installed package: the `lemald run` script, and the
-C++, C and Python programs built from the API's answer, print what the API shows.
-
-    python3 code_forms.py PREFIX PKG_CONFIG_DIR WORK_DIR [COMPILER_FLAG...]
-"""
-import json
-import os
-import subprocess
-import sys
+"""The explorer's call as code, against an installed package: the `lemald run` script and the
+C++, C and Python programs it gives print what its API shows.
+    code_forms.py PREFIX PKG_CONFIG_DIR WORK_DIR [COMPILER_FLAG...]"""
+import json, os, subprocess, sys
 
 from server import LOOKUP, Server
 
 prefix, pc_dir, work, flags = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4:]
 env = dict(os.environ, PATH=f"{prefix}/bin:{os.environ['PATH']}", PKG_CONFIG_PATH=pc_dir,
            LEMA_LIBRARY=f"{prefix}/lib/liblema.so.1")
-call = {"class": LOOKUP, "method": "Sezionali", "args": [1], "settings": {"TipologiaSezionale": 3},
-        "host": {"translate": "identity", "language": "ITA", "company": 1}}
 with Server(f"{prefix}/bin/lemald") as server:
-    status, out = server.post("api/call", call)
+    status, out = server.post("api/call", {
+        "class": LOOKUP, "method": "Sezionali", "args": [1], "settings": {"TipologiaSezionale": 3},
+        "host": {"translate": "identity", "language": "ITA", "company": 1}})
 assert status == 200, out
+headings = [h["text"] for h in out["headings"]]
 shown = (f"Caption: {out['caption']}\nIDLookup: {out['id']}\n" +
-         "".join(f"Heading: {h['text']}\n" for h in out["headings"]) + f"StringaSQL: {out['statement']}\n")
+         "".join(f"Heading: {h}\n" for h in headings) + f"StringaSQL: {out['statement']}\n")
 
 
 def run(what, *command):
@@ -29,24 +25,23 @@ def run(what, *command):
     return result.stdout.decode()
 
 
-results = json.loads(run("lemald run", "bash", "-c", out["code"]["lemald"]))["results"]
-caption, id_lookup, columns, statement = (r["value"] for r in results[-4:])
-headings = [c[0] if isinstance(c[0], str) else "" for c in columns["$array"]]
-assert (caption, id_lookup, statement) == (out["caption"], out["id"], out["statement"]), "lemald run"
-assert headings == [h["text"] for h in out["headings"]], "lemald run: headings"
-print("ok: the lemald run script prints what the explorer shows")
+def check(form, got, want):
+    assert got == want, f"{form}: {got!r} != {want!r}"
+    print(f"ok: the {form} prints what the explorer shows")
 
+
+*_, caption, id_lookup, columns, sql = json.loads(run("lemald", "bash", "-c", out["code"]["lemald"]))["results"]
+check("lemald run script", [caption["value"], id_lookup["value"], sql["value"],
+                            [c[0] if isinstance(c[0], str) else "" for c in columns["value"]["$array"]]],
+      [out["caption"], out["id"], out["statement"], headings])
 link = run("pkg-config", "pkg-config", "--cflags", "--libs", "lema").split()
-for form, compiler, source in (("cpp", "c++", "call.cpp"), ("c", "cc", "call.c")):
+for form, compiler, source in (("cpp", "c++", "call.cpp"), ("c", "cc", "call.c"), ("python", "", "call.py")):
     path = os.path.join(work, source)
+    if form == "python" and flags:  # an instrumented library cannot be loaded into the interpreter
+        continue
     with open(path, "w") as f:
         f.write(out["code"][form])
-    run(f"{form} build", compiler, *(["-std=c++20"] if form == "cpp" else []), *flags, path, "-o",
-        path + ".bin", f"-Wl,-rpath,{prefix}/lib", *link)
-    assert run(form, path + ".bin") == shown, f"the {form} program prints other outputs"
-    print(f"ok: the {form} program prints what the explorer shows")
-if not flags:  # an instrumented library cannot be loaded into the interpreter as it is
-    with open(os.path.join(work, "call.py"), "w") as f:
-        f.write(out["code"]["python"])
-    assert run("python", sys.executable, os.path.join(work, "call.py")) == shown, "python"
-    print("ok: the Python program prints what the explorer shows")
+    if compiler:
+        run(f"{form} build", compiler, *(["-std=c++20"] if form == "cpp" else []), *flags, path,
+            "-o", path + ".bin", f"-Wl,-rpath,{prefix}/lib", *link)
+    check(form + " program", run(form, *([path + ".bin"] if compiler else [sys.executable, path])), shown)

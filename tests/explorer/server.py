@@ -1,48 +1,36 @@
-"""Starts `lemald serve` on a free port for a test and stops it with a signal."""
-import json
-import re
-import signal
-import subprocess
-import urllib.error
-import urllib.request
+"""`lemald serve` on a free port; stopped by a signal, it must end cleanly."""
+import json, re, signal, subprocess, urllib.error, urllib.request
 
-LOOKUP = "LEMA_LOOKUPDECODE.CLSCG_LOOKUP"
-DECODE = "LEMA_LOOKUPDECODE.CLSCG_DECODE"
-NO_PROXY = urllib.request.build_opener(urllib.request.ProxyHandler({}))
+LOOKUP, DECODE = "LEMA_LOOKUPDECODE.CLSCG_LOOKUP", "LEMA_LOOKUPDECODE.CLSCG_DECODE"
+OPEN = urllib.request.build_opener(urllib.request.ProxyHandler({})).open
 
 
 class Server:
-    def __init__(self, lemald, stop_signal=signal.SIGTERM):
-        self.lemald, self.stop_signal = lemald, stop_signal
-
-    def __enter__(self):
-        self.proc = subprocess.Popen([self.lemald, "serve", "--port", "0"], stdout=subprocess.PIPE,
+    def __init__(self, lemald, stop=signal.SIGTERM):
+        self.stop = stop
+        self.proc = subprocess.Popen([lemald, "serve", "--port", "0"], stdout=subprocess.PIPE,
                                      stderr=subprocess.STDOUT, text=True)
         line = self.proc.stdout.readline()
-        found = re.search(r"http://[0-9.]+:\d+/", line)
-        if not found:
+        self.url = (re.findall(r"http://[0-9.]+:\d+/", line) or [None])[0]
+        if not self.url:
             self.proc.kill()
             raise RuntimeError("lemald serve did not start: " + line)
-        self.url = found.group(0)
+
+    def __enter__(self):
         return self
 
-    def __exit__(self, *failure):
-        self.proc.send_signal(self.stop_signal)
+    def __exit__(self, failed, *_):
+        self.proc.send_signal(self.stop)
         rest = self.proc.communicate(timeout=10)[0]
-        if failure[0] is None and (self.proc.returncode != 0 or "stopped" not in rest):
+        if not failed and (self.proc.returncode or "stopped" not in rest):
             raise AssertionError(f"no clean stop: exit {self.proc.returncode}, {rest!r}")
 
-    def post(self, path, body):
-        """(status, answer) of a POST of `body` as JSON."""
-        data = body if isinstance(body, bytes) else json.dumps(body).encode()
-        req = urllib.request.Request(self.url + path.lstrip("/"), data,
-                                     {"Content-Type": "application/json"})
+    def post(self, path, body=None):
+        """(status, answer) of a GET, or of a POST of `body` (bytes, or sent as JSON)."""
+        data = body if body is None or isinstance(body, bytes) else json.dumps(body).encode()
         try:
-            with NO_PROXY.open(req, timeout=30) as res:
-                return res.status, json.load(res)
+            with OPEN(urllib.request.Request(self.url + path, data,
+                                             {"Content-Type": "application/json"}), timeout=30) as r:
+                return r.status, json.load(r)
         except urllib.error.HTTPError as e:
             return e.code, json.load(e)
-
-    def get(self, path):
-        with NO_PROXY.open(self.url + path.lstrip("/"), timeout=30) as res:
-            return json.load(res)
