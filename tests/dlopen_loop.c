@@ -16,7 +16,9 @@ static int created, live, dropped;
 
 static int sibling_create(void* data, void** state) {
   (void)data, (void)state;
-  return ++created, ++live, 0;
+  ++created;
+  ++live;
+  return 0;
 }
 
 static int sibling_invoke(void* data, void* state, lema_object* self, const char* member, int kind,
@@ -40,7 +42,10 @@ int main(int argc, char** argv) {
   lema_class_callbacks cb = {sibling_create, sibling_invoke, sibling_release, sibling_drop};
   const char* failed = NULL;
   int cycle = 0, cycles = argc > 2 ? atoi(argv[2]) : 300;
-  if (argc < 2) return fprintf(stderr, "usage: dlopen_loop LIBRARY [CYCLES]\n"), 2;
+  if (argc < 2) {
+    fprintf(stderr, "usage: dlopen_loop LIBRARY [CYCLES]\n");
+    return 2;
+  }
   for (void* lib; cycle < cycles && !failed; ++cycle) {
     lema_object* lookup = NULL;
     if (!(lib = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL))) {
@@ -51,17 +56,22 @@ int main(int argc, char** argv) {
     API(LOAD)
     if (L.lema_register_class("PIRO_LOOKUPDECODE.CLSCO_LOOKUP", &cb, NULL) ||
         L.lema_create("LEMA_LOOKUPDECODE.CLSCG_LOOKUP", &lookup) ||
-        L.lema_call(lookup, "CodiciIva", NULL, 0, NULL))
-      fprintf(stderr, "%s\n", L.lema_last_error()), failed = "CodiciIva through the sibling";
-    else if (created != cycle + 1 || live != 0)
+        L.lema_call(lookup, "CodiciIva", NULL, 0, NULL)) {
+      fprintf(stderr, "%s\n", L.lema_last_error());
+      failed = "CodiciIva through the sibling";
+    } else if (created != cycle + 1 || live != 0) {
       failed = "CodiciIva did not create and release its sibling";
+    }
     if (lookup) L.lema_release(lookup);
     if (dlclose(lib) != 0) failed = dlerror();
     if (!failed && dlopen(argv[1], RTLD_NOW | RTLD_NOLOAD))
       failed = "the library stayed loaded after dlclose";
     if (!failed && dropped != cycle + 1) failed = "the registry was not torn down at unload";
   }
-  if (failed) return fprintf(stderr, "cycle %d: %s\n", cycle - 1, failed), 1;
+  if (failed) {
+    fprintf(stderr, "cycle %d: %s\n", cycle - 1, failed);
+    return 1;
+  }
   printf("%d cycles\n", cycles);
   return 0;
 }

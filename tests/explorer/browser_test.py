@@ -13,7 +13,8 @@ try:
     from selenium.webdriver.support.ui import Select, WebDriverWait
     assert CHROMIUM and DRIVER
 except (ImportError, AssertionError):
-    sys.exit(print("skipped: needs python3-selenium, chromium and chromium-driver") or 77)
+    print("skipped: needs python3-selenium, chromium and chromium-driver")
+    sys.exit(77)
 signal.alarm(150)  # the whole test, whatever hangs
 LEMALD = sys.argv[1]
 steps = [{"op": "new", "class": LOOKUP, "as": "lk"},
