@@ -8,6 +8,7 @@
 
 #include "automation/class_info.h"
 #include "automation/registry.h"
+#include "capi/value_bridge.h"
 #include "common/error.h"
 #include "lema/lema.h"
 
@@ -184,6 +185,10 @@ TEST(CInterface, ErrorsAndTheirTexts) {
   uint32_t cookie = 0;
   EXPECT_EQ(lema_advise(lk, &sink, nullptr, &cookie), LEMA_E_NOT_SUPPORTED);
   EXPECT_STREQ(lema_last_error(), "Object doesn't support this action: it raises no events");
+  let_property(*capi::object_of(lk), "IDLookup", Value(Array({{0, 1}, {0, 1}, {0, 1}})));
+  EXPECT_EQ(lema_get(lk, "IDLookup", &v), LEMA_E_TYPE_MISMATCH);
+  EXPECT_STREQ(lema_last_error(),
+               "Arrays of more than two dimensions cannot be passed to the host");
   lema_release(lk);
   EXPECT_STREQ(lema_version(), LEMA_PROJECT_VERSION);
 
