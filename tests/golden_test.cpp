@@ -158,13 +158,17 @@ TEST_P(Golden, OrderingRule) {
 // reference, docs/catalog.md (which ctest catalog_current compares with `lemald catalog`).
 TEST(Members, ParametersAreThoseOfTheReference) {
   std::ifstream in(std::string(LEMA_GOLDEN_DIR) + "/../../docs/catalog.md");
+  ASSERT_TRUE(in) << "docs/catalog.md cannot be read";
+  size_t methods = 0, checked = 0;
+  for (const char* cls : {"LEMA_LOOKUPDECODE.CLSCG_LOOKUP", "LEMA_LOOKUPDECODE.CLSCG_DECODE",
+                          "LEMA_LOOKUPDECODE.CLSCG_CONNECT"})
+    for (const Member& x : create_object(cls)->class_info().members())
+      methods += x.kind == MemberKind::Method;
   const ClassInfo* info = nullptr;
   const Member* m = nullptr;
-  size_t methods = 0, checked = 0;
   for (std::string l; std::getline(in, l);)
     if (l.starts_with("## ")) {
       info = &create_object(l.substr(3))->class_info();
-      for (const Member& x : info->members()) methods += x.kind == MemberKind::Method;
     } else if (l.starts_with("#### ")) {
       m = info->find(l.substr(5));
       ASSERT_TRUE(m) << l;
