@@ -69,6 +69,11 @@ bool takes_text(TypeTag t) {
   return t == TypeTag::Variant || t == TypeTag::String;
 }
 
+// A setting a host can assign a text to.
+bool text_setting(const Member& s) {
+  return s.kind == MemberKind::Property && (s.access & access::L) && takes_text(s.type);
+}
+
 // A method called on a fresh instance with every text setting and argument "A1" (objects a
 // control, numbers 1, Booleans True), then once more with `hostile` in argument `param` or in
 // `setting`; the statement after each call, with the guard as `on` says.
@@ -79,8 +84,7 @@ std::pair<std::string, std::string> run(const char* cls, const Member& m, int pa
   ObjectRef o = create_object(cls);
   const ObjectRef control = host::make_control("txt");
   for (const Member& s : o->class_info().members())
-    if (s.kind == MemberKind::Property && (s.access & access::L) && takes_text(s.type))
-      let_property(*o, s.name, Value("A1"));
+    if (text_setting(s)) let_property(*o, s.name, Value("A1"));
   std::string sql[2];
   for (std::string& out : sql) {
     std::vector<Value> args;
@@ -120,9 +124,7 @@ TEST(ValueGuard, NoValueReachesAStatementAgainstItsRuleAndPlainOnesPass) {
       for (size_t i = 0; i < m.params.size(); ++i)
         if (takes_text(m.params[i].type)) inputs.emplace_back(static_cast<int>(i), "");
       for (const Member& s : info.members())  // FiltroStringaSQL: the caller's SQL, by contract
-        if (s.kind == MemberKind::Property && (s.access & access::L) && takes_text(s.type) &&
-            s.name != "FiltroStringaSQL")
-          inputs.emplace_back(-1, s.name);
+        if (text_setting(s) && s.name != "FiltroStringaSQL") inputs.emplace_back(-1, s.name);
       for (const auto& [param, setting] : inputs)
         for (std::string_view hostile : {"zq'zq", "1 OR zb=zb"}) {  // refused quoted and bare
           const std::string where = std::string(m.name) + " <- " +
