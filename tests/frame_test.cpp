@@ -85,7 +85,10 @@ TEST(Frame, WhatAFailingSiblingOperationFeedsKeepsItsValue) {
       {"Titolo", false, false, true}};
   for (const auto& [op, sql, columns, caption] : cases) {
     host::StandInConfig& cfg = board->config(host::kSiblingLookup) = {};
-    *op ? void(cfg.fail.insert(op)) : void(cfg.absent = true);
+    if (*op)
+      cfg.fail.insert(op);
+    else
+      cfg.absent = true;
     auto lk = make_object<CLSCG_LOOKUP>();
     lk->Valute();
     const Value was[] = {lk->StringaSQL(), lk->ColonneLookup(), lk->Caption()};

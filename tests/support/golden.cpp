@@ -179,10 +179,13 @@ std::string token_of(const Value& v, const std::vector<ObjectRef>& controls) {
   }
   static const std::map<Kind, std::string> prefix{
       {Kind::Integer, "i:"}, {Kind::Double, "f:"}, {Kind::Decimal, "m:"}, {Kind::Date, "d:"}};
-  if (prefix.count(k) || k == Kind::Long) return (prefix.count(k) ? prefix.at(k) : "") + to_text(v);
-  std::string name(k == Kind::Boolean ? to_text(v) : kind_name(k));  // empty, null, true ...
-  std::transform(name.begin(), name.end(), name.begin(), ::tolower);
-  return name;
+  if (k == Kind::Empty || k == Kind::Null || k == Kind::Missing || k == Kind::Boolean) {
+    std::string name(k == Kind::Boolean ? to_text(v) : kind_name(k));  // empty, null, true ...
+    std::transform(name.begin(), name.end(), name.begin(), ::tolower);
+    return name;
+  }
+  const auto at = prefix.find(k);
+  return (at == prefix.end() ? "" : at->second) + to_text(v);
 }
 
 // A column table as its headings joined by '|' ('~' for a column left unfilled), a binding
@@ -388,8 +391,10 @@ Outcome run(const Block& b, const Path& p, Host h, int fail_at) {
   const bool lookup = b.label[0] == 'L';
   ObjectRef o =
       create_object(lookup ? "LEMA_LOOKUPDECODE.CLSCG_LOOKUP" : "LEMA_LOOKUPDECODE.CLSCG_DECODE");
-  lookup ? call_method(*o, "Valute")
-         : call_method(*o, "GruppoCespiti", {Value(controls.back()), Value(int32_t{1})});
+  if (lookup)
+    call_method(*o, "Valute");
+  else
+    call_method(*o, "GruppoCespiti", {Value(controls.back()), Value(int32_t{1})});
   Outcome r;
   r.sentinel = to_text(get_property(*o, "StringaSQL"));
   outputs(*o, r.before, controls);
