@@ -271,13 +271,17 @@ bool is_given(const Value& v) {
     case Kind::Missing:
       return false;
     case Kind::String:
-      return !trim_blanks(v.as_string()).empty();
+      return is_given_text(v.as_string());
     case Kind::Object:
     case Kind::Array:
       mismatch();
     default:
       return true;  // a number, date or Boolean always has a non-blank text
   }
+}
+
+bool is_given_text(std::string_view text) noexcept {
+  return !trim_blanks(text).empty();
 }
 
 void append_or_default(std::string& out, const Value& v, std::string_view def) {

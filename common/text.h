@@ -47,6 +47,7 @@ ObjectRef to_object(const Value& v);  // an object Value, possibly holding no ob
 // The value-or-default rule: Empty, Null, Missing, or a Value whose text trimmed of blanks
 // is "", counts as not given. (An array or object raises TypeMismatch.)
 bool is_given(const Value& v);
+bool is_given_text(std::string_view text) noexcept;  // the rule for a text
 inline const Value& value_or_default(const Value& v, const Value& def) {
   return is_given(v) ? v : def;
 }

@@ -62,7 +62,7 @@ Value CLSCG_DECODE::ClienteFornitore(const Value& DittaCF, const Value& TipoCF, 
                                 << quoted(host::sql_date_text(data)) << "')";
     StringaSQL_ = sql.value();
   });
-  if (!trim_blanks(StringaDiConnessione).empty()) {  // a connection string was given
+  if (is_given_text(StringaDiConnessione)) {
     detail::step([&] { ApriConnessione(StringaDiConnessione); });
     Ref<ado::Recordset> rs;
     detail::step([&] {
