@@ -56,8 +56,8 @@ Hunks hunks_of(const std::vector<std::string>& t, size_t i) {
   return h;
 }
 
-// SETUP [=> EXPECTED...] [: STATEMENT]
-Path path_of(const std::vector<std::string>& t, size_t i, const Path* head) {
+// SETUP [=> EXPECTED...] [: STATEMENT]; `previous`: the index of the block's last path.
+Path path_of(const std::vector<std::string>& t, size_t i, const Path* head, int previous = -1) {
   Path p;
   if (head) p.args = head->args, p.settings = head->settings;
   for (; i < t.size() && t[i] != "=>" && t[i] != ":"; ++i) {
@@ -94,6 +94,10 @@ Path path_of(const std::vector<std::string>& t, size_t i, const Path* head) {
   } else if (t[i] == "=") {
     p.sql = Path::Sql::Own;
     while (++i < t.size()) p.own += text_of(t[i]);
+  } else if (t[i] == "^") {
+    if (previous < 0) throw std::runtime_error("^ without a previous path");
+    p.base = previous;
+    p.changes = hunks_of(t, i + 1);
   } else {
     p.changes = hunks_of(t, i);
   }
@@ -353,9 +357,12 @@ std::vector<Block> load(const std::string& file) {
         (p ? p->host_line : blocks.back().host_line) = n;
         (p ? p->host.emplace() : blocks.back().host) = hunks_of(t, 1);
       } else if (t[0] == "-") {
-        Path p = path_of(t, 1, &blocks.back().head);
+        std::vector<Path>& paths = blocks.back().paths;
+        Path p = path_of(t, 1, &blocks.back().head, static_cast<int>(paths.size()) - 1);
+        if (p.base >= 0 && paths[p.base].sql == Path::Sql::Keep)
+          throw std::runtime_error("^ after a path that keeps the statement");
         p.line = n;
-        for (Path& q : expand(p)) blocks.back().paths.push_back(std::move(q));
+        for (Path& q : expand(p)) paths.push_back(std::move(q));
       } else {
         throw std::runtime_error("unknown line");
       }
@@ -439,7 +446,8 @@ Outcome run(const Block& b, const Path& p, Host h, int fail_at) {
 }
 
 std::string marked_statement(const Block& b, const Path& p) {
-  return p.sql == Path::Sql::Own ? p.own : apply_changes(b.statement, p.changes);
+  if (p.sql == Path::Sql::Own) return p.own;
+  return apply_changes(p.base < 0 ? b.statement : marked_statement(b, b.paths[p.base]), p.changes);
 }
 
 Expect expected(const Block& b, const Path& p, Host h) {
@@ -530,10 +538,17 @@ void update(const std::string& file) {
                                                        : "= " + json(m).dump());
     if (host.size() && host[0].first != host[0].second) out.push_back("*" + render(host));
     for (int n : {b.statement_line, b.host_line}) instead[n];
+    // The statement a path gives, marked, or nothing when it keeps the one held before.
+    auto statement_of = [&](const Path& p, const Outcome& r) -> std::optional<std::string> {
+      if (r.sql == r.sentinel && unmark(m, false) != r.sql) return std::nullopt;
+      return p.given_host ? r.sql : marked(b, p, Host::Mark);
+    };
+    std::optional<std::string> previous;  // the statement of the path before, for ^
     for (const Path& p : b.paths) {
-      if (!p.first) continue;
       const Outcome r = run(b, p, p.given_host ? Host::Given : Host::None);
-      const std::string pm = p.given_host ? r.sql : marked(b, p, Host::Mark);
+      const std::optional<std::string> pm = statement_of(p, r);
+      const std::optional<std::string> before = std::exchange(previous, pm);
+      if (!p.first) continue;
       Path bare = p;  // what the path expects without expectations of its own
       bare.expect.clear();
       const Expect inherited = expected(b, bare, Host::None);
@@ -542,25 +557,37 @@ void update(const std::string& file) {
         if (!inherited.count(k) || inherited.at(k) != v) pe[k] = v;
       for (const auto& [k, v] : inherited)
         if (!r.got.count(k)) pe[k] = "-";
-      std::string sql;
-      if (r.sql == r.sentinel && unmark(m, false) != r.sql)
-        sql = " : keep";
-      else if (p.sql == Path::Sql::Changes && b.statement == m && apply_changes(m, p.changes) == pm)
-        sql = p.written.empty() ? "" : " :" + p.written;  // as written, pieces and all
-      else if (pm != m) {
-        const Hunks h = diff(m, pm);
-        sql = h.size() == 1 && h[0].first == m ? " : = " + json(pm).dump() : " :" + render(h);
+      std::string sql = " : keep";
+      if (pm) {  // the shortest of: as written, changes of the default, changes of the path before
+        std::vector<std::string> forms;
+        try {
+          if (p.sql != Path::Sql::Keep && b.statement == m && marked_statement(b, p) == *pm)
+            forms.push_back(p.written.empty() ? "" : " :" + p.written);  // pieces and all
+        } catch (const std::exception&) {
+        }
+        const Hunks h = diff(m, *pm);
+        if (*pm == m)
+          forms.push_back("");
+        else
+          forms.push_back(h[0].first == m ? " : = " + json(*pm).dump() : " :" + render(h));
+        const Hunks hb = before ? diff(*before, *pm) : Hunks{};
+        if (before && *before == *pm)
+          forms.push_back(" : ^");
+        else if (before && hb[0].first != *before)
+          forms.push_back(" : ^" + render(hb));
+        sql = *std::min_element(forms.begin(), forms.end(),
+                                [](const auto& x, const auto& y) { return x.size() < y.size(); });
       }
       instead[p.line] = {"- " + p.setup + expects(pe) + sql};
       instead[p.host_line];
-      if (!p.given_host && sql != " : keep") {
+      if (!p.given_host && pm) {
         const std::string pms = marked(b, p, Host::MarkStandard);
         std::string by_block;
         try {
-          by_block = apply_changes(pm, host);
+          by_block = apply_changes(*pm, host);
         } catch (const std::exception&) {
         }
-        if (by_block != pms) instead[p.line].push_back("*" + render(diff(pm, pms)));
+        if (by_block != pms) instead[p.line].push_back("*" + render(diff(*pm, pms)));
       }
     }
   }

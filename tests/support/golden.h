@@ -32,6 +32,7 @@ struct Path {
   Expect expect;
   enum class Sql { Changes, Own, Keep } sql = Sql::Changes;
   Hunks changes;
+  int base = -1;              // the path whose statement `changes` apply to (^), or the default's
   std::string own, written;   // written: the statement as the line gives it
   std::optional<Hunks> host;  // the standard host's changes, when not the block's
 };
