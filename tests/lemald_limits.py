@@ -26,8 +26,6 @@ cases = [
     (deep % ("[" * 300000, "]" * 300000), (2, "", "lemald: step 0: JSON nested more than 256 levels deep\n")),
     (lookup(let({"$date": "x" * 5000000})),
      (2, "", "lemald: step 1: invalid $date: " + "x" * 200 + "... (5000000 bytes)\n")),
-    (lookup({"op": "new", "class": "LEMA\0X", "as": "x"}),
-     (0, '{"results":[{"ok":true},{"error":"Cannot create an instance of LEMA\\\\u0000X"}]}\n', "")),
     (("", tmp), (2, "", f"lemald: cannot read {tmp}: it is a directory\n")),
     ({"steps": [{"op": "connection", "as": "db", "url": "nowhere://x"}, {"op": "close", "obj": "db"}]},
      (2, "", "lemald: step 1: no object named db: its connection failed at step 0: ")),

@@ -1,6 +1,5 @@
-# Configures the project with LEMA_WERROR off and on (no build): -Werror must reach the
-# library's compile commands exactly when the option is on.
-#   cmake -DSOURCE=DIR -DWORK=DIR -DCXX=COMPILER -P werror_check.cmake
+# -Werror is in the library's compile commands exactly when LEMA_WERROR is on (configured
+# only).   cmake -DSOURCE=DIR -DWORK=DIR -DCXX=COMPILER -P werror_check.cmake
 foreach(option OFF ON)
   set(dir ${WORK}/werror-${option})
   execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE} -B ${dir} -DCMAKE_CXX_COMPILER=${CXX}
