@@ -37,15 +37,12 @@ def check(sql):
     return None
 
 
-# The checker itself: broken pieces it must catch, then constructs it must pass.
-wrong = [s for s in ["SELECT A FORM T WITH (NOLOCK) ", "SELECT CASE WHEN A = 1 THEN 'x' FROM T",
-                     "SELECT A, FROM T", "SELECT A FROM DBO.FN(1,,2)", "SELECT A FROM T ORDER BY ",
-                     "SELECT A FROM T GROUP BY  ORDER BY A"] if check(s) is None]
-wrong += [s for s in [
-    "SELECT TOP 1 TIPOMOV = CASE A WHEN 1 THEN 'it''s, (x' END FROM T WITH(NOLOCK) WHERE B IN (1,3)",
-    "SELECT A FROM T OUTER APPLY dbo.F(1, 2) WHERE ISNULL(A, 0) = 1 ORDER BY A DESC, B"] if check(s)]
-if wrong:
-    sys.exit("\n".join("FAIL the checker misjudges: " + s for s in wrong))
+# The checker itself must catch broken pieces (that it passes good ones, the golden ones show).
+for wrong in ["SELECT A FORM T WITH (NOLOCK) ", "SELECT CASE WHEN A = 1 THEN 'x' FROM T",
+              "SELECT A, FROM T", "SELECT A FROM DBO.FN(1,,2)", "SELECT A FROM T ORDER BY ",
+              "SELECT A FROM T GROUP BY  ORDER BY A"]:
+    if check(wrong) is None:
+        sys.exit("FAIL the checker passes: " + wrong)
 
 with tempfile.TemporaryDirectory() as tmp:
     dump = os.path.join(tmp, "statements.jsonl")
