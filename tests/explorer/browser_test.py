@@ -25,8 +25,8 @@ caption, id_lookup, columns, statement = (r["value"] for r in json.loads(out)["r
 
 options = webdriver.ChromeOptions()
 options.binary_location = CHROMIUM
-for flag in ("headless", "no-sandbox", "disable-gpu", "disable-background-networking",
-             "no-proxy-server", "window-size=1500,950", "user-data-dir=" + tempfile.mkdtemp()):
+for flag in ("headless", "no-sandbox", "no-proxy-server", "window-size=1500,950",
+             "user-data-dir=" + tempfile.mkdtemp()):
     options.add_argument("--" + flag)
 os.environ["NO_PROXY"] = "127.0.0.1,localhost"  # Selenium's own requests to the driver
 
