@@ -34,9 +34,9 @@ with Server(sys.argv[1]) as server:
     ]:
         got, answer = server.post("api/run" if "sql" in str(body) else "api/call", body)
         assert got == status and text in answer.get("error", ""), f"{body!r:.60}: {got} {answer}"
-    assert server.post("api/call", valute)[1]["caption"] == "Elenco valute", "serving after the refusals"
 
-    # The guard refuses a quote in a quoted code: the statement step falls back, and says why.
+    # Served on after those refusals, the guard refuses a quote in a quoted code: the statement
+    # step falls back, and says why.
     _, answer = server.post("api/call", {**valute, "method": "GruppiPerInventariContabili",
                                          "args": ["1' OR '1'='1"]})
     assert answer["statement"] is None and answer["fallbacks"], answer
@@ -51,6 +51,5 @@ with Server(sys.argv[1]) as server:
                 ran += out["total"] > 0
             else:
                 failed[m["name"]] = out.get("error", "no statement")
-    print(f"{ran} lookups return rows; cannot run: {failed}")
-    assert set(failed) == CANNOT_RUN and ran >= 47, "the demo database"
+    assert set(failed) == CANNOT_RUN and ran >= 47, f"{ran} lookups return rows; cannot run: {failed}"
 print("ok")
