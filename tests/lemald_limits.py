@@ -22,7 +22,6 @@ def deep(n):
 
 tmp = tempfile.mkdtemp()
 ok = '{"results":[{"ok":true},{"ok":true},{"value":%s}]}\n' % json.dumps(nested(64), separators=(",", ":"))
-# A script (or a script and an option); exit status, output and error (a prefix if it ends in ": ")
 cases = [
     (lookup(let(nested(64)), {"op": "get", "obj": "lk", "prop": "IDLookup"}), 0, ok, ""),
     (lookup(let(nested(65))), 2, "", "lemald: step 1: arrays nested more than 64 deep\n"),

@@ -4,8 +4,7 @@ import sys
 
 from server import LOOKUP, Server
 
-# The lookups that cannot run on the demo database on their default path: one calls scalar
-# database functions (SFCG_FORMATCONTO); without its settings, the guard refuses the other's codes.
+# Not runnable on the demo database: scalar functions; codes the guard refuses without settings.
 CANNOT_RUN = {"ContiImmobilizzi", "LettereIntento"}
 
 

@@ -1,6 +1,5 @@
-"""The explorer's call as code, against an installed package: the `lemald run` script and the
-C++, C and Python programs it gives print what its API shows.
-    code_forms.py PREFIX PKG_CONFIG_DIR WORK_DIR [COMPILER_FLAG...]"""
+"""The explorer's call as a `lemald run` script and as C++, C and Python programs prints, against
+an installed package, what its API shows.   code_forms.py PREFIX PC_DIR WORK_DIR [CFLAG...]"""
 import json, os, subprocess, sys
 
 from server import LOOKUP, Server
