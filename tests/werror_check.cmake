@@ -1,6 +1,5 @@
-# Configures the project with LEMA_WERROR off and on (no build): -Werror must reach the
-# library's compile commands exactly when the option is on.
-#   cmake -DSOURCE=DIR -DWORK=DIR -DCXX=COMPILER -P werror_check.cmake
+# -Werror is in the library's compile commands exactly when LEMA_WERROR is on (configured
+# only).   cmake -DSOURCE=DIR -DWORK=DIR -DCXX=COMPILER -P werror_check.cmake
 foreach(option OFF ON)
   set(dir ${WORK}/werror-${option})
   execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE} -B ${dir} -DCMAKE_CXX_COMPILER=${CXX}
@@ -8,12 +7,11 @@ foreach(option OFF ON)
                   RESULT_VARIABLE rc OUTPUT_QUIET)
   file(READ ${dir}/compile_commands.json commands)
   string(FIND "${commands}" "automation/registry.cpp" library)
-  string(FIND "${commands}" "-Werror " werror)
-  set(found ON)
-  if(werror EQUAL -1)
-    set(found OFF)
+  set(found OFF)
+  if(commands MATCHES "-Werror ")
+    set(found ON)
   endif()
   if(NOT rc EQUAL 0 OR library EQUAL -1 OR NOT found STREQUAL option)
-    message(FATAL_ERROR "LEMA_WERROR=${option}: configuring failed, or -Werror at ${werror}")
+    message(FATAL_ERROR "LEMA_WERROR=${option}: configuring failed, or -Werror found: ${found}")
   endif()
 endforeach()

@@ -1,6 +1,5 @@
-"""The explorer's call as code, against an installed package: the `lemald run` script and the
-C++, C and Python programs it gives print what its API shows.
-    code_forms.py PREFIX PKG_CONFIG_DIR WORK_DIR [COMPILER_FLAG...]"""
+"""The explorer's call as a `lemald run` script and as C++, C and Python programs prints, against
+an installed package, what its API shows.   code_forms.py PREFIX PC_DIR WORK_DIR [CFLAG...]"""
 import json, os, subprocess, sys
 
 from server import LOOKUP, Server
@@ -14,34 +13,32 @@ with Server(f"{prefix}/bin/lemald") as server:
         "host": {"translate": "identity", "language": "ITA", "company": 1}})
 assert status == 200, out
 headings = [h["text"] for h in out["headings"]]
-shown = (f"Caption: {out['caption']}\nIDLookup: {out['id']}\n" +
-         "".join(f"Heading: {h}\n" for h in headings) + f"StringaSQL: {out['statement']}\n")
 
 
-def run(what, *command):
-    result = subprocess.run(command, env=env, capture_output=True)
-    if result.returncode:
-        sys.exit(f"FAILED: {what}: {result.stderr.decode()}")
+def run(*command):
+    result = subprocess.run(command, env=env, capture_output=True)  # bytes: line ends as printed
+    assert result.returncode == 0, f"{command[0]}: {result.stderr.decode()}"
     return result.stdout.decode()
 
 
 def check(form, got, want):
-    assert got == want, f"{form}: {got!r} != {want!r}"
-    print(f"ok: the {form} prints what the explorer shows")
+    assert got == want, f"{form}: {got!r} != {want!r}, what the explorer shows"
 
 
-*_, caption, id_lookup, columns, sql = json.loads(run("lemald", "bash", "-c", out["code"]["lemald"]))["results"]
+*_, caption, id_lookup, columns, sql = json.loads(run("bash", "-c", out["code"]["lemald"]))["results"]
 check("lemald run script", [caption["value"], id_lookup["value"], sql["value"],
                             [c[0] if isinstance(c[0], str) else "" for c in columns["value"]["$array"]]],
       [out["caption"], out["id"], out["statement"], headings])
-link = run("pkg-config", "pkg-config", "--cflags", "--libs", "lema").split()
-for form, compiler, source in (("cpp", "c++", "call.cpp"), ("c", "cc", "call.c"), ("python", "", "call.py")):
-    path = os.path.join(work, source)
+shown = (f"Caption: {out['caption']}\nIDLookup: {out['id']}\n" +
+         "".join(f"Heading: {h}\n" for h in headings) + f"StringaSQL: {out['statement']}\n")
+link = run("pkg-config", "--cflags", "--libs", "lema").split()
+for form, suffix, compiler in (("cpp", "cpp", "c++"), ("c", "c", "cc"), ("python", "py", "")):
     if form == "python" and flags:  # an instrumented library cannot be loaded into the interpreter
         continue
+    path = os.path.join(work, "call." + suffix)
     with open(path, "w") as f:
         f.write(out["code"][form])
     if compiler:
-        run(f"{form} build", compiler, *(["-std=c++20"] if form == "cpp" else []), *flags, path,
-            "-o", path + ".bin", f"-Wl,-rpath,{prefix}/lib", *link)
-    check(form + " program", run(form, *([path + ".bin"] if compiler else [sys.executable, path])), shown)
+        run(compiler, *(["-std=c++20"] if form == "cpp" else []), *flags, path, "-o", path + ".bin",
+            f"-Wl,-rpath,{prefix}/lib", *link)
+    check(form + " program", run(*([path + ".bin"] if compiler else [sys.executable, path])), shown)

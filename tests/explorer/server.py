@@ -22,8 +22,8 @@ class Server:
     def __exit__(self, failed, *_):
         self.proc.send_signal(self.stop)
         rest = self.proc.communicate(timeout=10)[0]
-        if not failed and (self.proc.returncode or "stopped" not in rest):
-            raise AssertionError(f"no clean stop: exit {self.proc.returncode}, {rest!r}")
+        clean = self.proc.returncode == 0 and "stopped" in rest
+        assert failed or clean, f"no clean stop: exit {self.proc.returncode}, {rest!r}"
 
     def post(self, path, body=None):
         """(status, answer) of a GET, or of a POST of `body` (bytes, or sent as JSON)."""

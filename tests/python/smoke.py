@@ -1,5 +1,4 @@
-"""The example host's binding (examples/python_host/lema_host.py) runs its checks on the
-C interface of the library given.   smoke.py LIBRARY"""
+"""The example Python host's own checks, on the library given.   smoke.py LIBRARY"""
 import atexit, os, sys, unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "examples", "python_host"))
