@@ -358,22 +358,29 @@ TEST_P(OnBackend, LongTextIsReadWholeWithMemoryFollowingTheData) {
 
 INSTANTIATE_TEST_SUITE_P(Backends, OnBackend, ::testing::Values(Backend::Sqlite, Backend::Odbc));
 
-// A connection of another data layer, reached by member name only, whose recordsets cannot
-// count their rows.
+// A connection of another data layer, reached by member name only, whose recordsets count
+// their rows only when `counted`; every object it hands out is wrapped too, and `fail` names
+// the member that raises.
 struct Foreign final : Object {
-  explicit Foreign(ObjectRef o) : inner(std::move(o)) {}
+  Foreign(ObjectRef o, std::string_view fail_at = "", bool count = false)
+      : inner(std::move(o)), fail(fail_at), counted(count) {}
   const ClassInfo& class_info() const override { return inner->class_info(); }
   Value invoke(std::string_view member, InvokeKind kind, std::span<Value> args) override {
-    if (member == "RecordCount") return -1;
+    if (member == fail) raise(ErrorCode::DataAccess, "scripted failure");
+    if (member == "RecordCount" && !counted) return -1;
     Value r = inner->invoke(member, kind, args);
-    return member == "Execute" ? Value(ObjectRef(make_object<Foreign>(r.as_object()))) : r;
+    if (!r.is_object() || !r.as_object()) return r;
+    return ObjectRef(make_object<Foreign>(r.as_object(), fail, counted));
   }
   ObjectRef inner;
+  std::string fail;
+  bool counted;
 };
 
 // The list's rows are pinned by a golden script on SQLite; here they come out the same over
-// ODBC and over another layer's connection.
-TEST(FiscalYears, TheListIsTheSameOverEveryConnection) {
+// ODBC and over another layer's connection. When that connection fails at one member, the
+// step is swallowed, the previous output kept and no reference held.
+TEST(FiscalYears, TheSameOverEveryConnectionAndAFailureKeepsThePreviousOutput) {
   const auto [path, url] = new_database(Backend::Sqlite, fiscal_years_table());
   auto sqlite = make_object<Connection>(), odbc = make_object<Connection>();
   sqlite->Open(url);
@@ -396,6 +403,31 @@ TEST(FiscalYears, TheListIsTheSameOverEveryConnection) {
   ASSERT_TRUE(none);
   EXPECT_EQ(none->State(), adStateOpen);
   EXPECT_EQ(none->RecordCount(), 0);
+
+  const std::tuple<const char*, int, const char*> failures[] = {
+      // failing member, rows, first ESER
+      {"", 2, "0999/2"},          {"Execute", -1, ""},    {"RecordCount", -1, ""},
+      {"MoveFirst", 2, "0999/2"}, {"EOF", 0, ""},         {"Fields", 2, "0000/0"},
+      {"Item", 2, "0000/0"},      {"Value", 2, "0000/0"}, {"MoveNext", 1, "0999/2"},
+      {"Close", 2, "0999/2"}};
+  for (const auto& [op, rows, eser] : failures) {
+    SCOPED_TRACE(op);
+    auto lk = make_object<CLSCG_LOOKUP>();
+    lk->Valute();
+    ObjectRef db(make_object<Foreign>(ObjectRef(sqlite), op, true));
+    call_method(*lk, "EserciziContabili", {db, 12});
+    EXPECT_EQ(lk->Caption(), "Elenco esercizi contabili");
+    EXPECT_EQ(lk->StringaSQL(),
+              "SELECT CG08_CODICE, CG08_DESCR FROM CG08_TABVALUTE WITH (NOLOCK) ");
+    auto* list = dynamic_cast<Recordset*>(lk->LookupRecordset.get());
+    EXPECT_EQ(list ? list->RecordCount() : -1, rows);
+    EXPECT_EQ(lk->IDLookup, rows < 0 ? "Lkp_Valute" : "Lkp_EserciziContabili");
+    if (rows > 0) {
+      list->MoveFirst();
+      EXPECT_EQ(list->value("ESER"), eser);
+    }
+    EXPECT_EQ(db->ref_count(), 1u);
+  }
 }
 
 std::string open_error(const std::string& url) {
