@@ -39,7 +39,6 @@ using namespace ado;
 using testing_support::error_of;
 namespace fs = std::filesystem;
 
-// A temporary directory for the whole run, removed at exit.
 struct Scratch {
   Scratch() : path(fs::temp_directory_path() / "lema-data-XXXXXX") {
     if (!mkdtemp(path.data())) throw std::runtime_error("cannot create a temporary directory");
@@ -61,24 +60,14 @@ std::string odbc_driver_library(const char* file) {
   return {};
 }
 
-// The SQLite ODBC driver, registered as "LemaSQLite3" in the tests' own odbcinst.ini (named by
-// ODBCSYSINI, read once per process).
-void register_sqlite_odbc_driver() {
-  static const bool done = [] {
-    const std::string lib = odbc_driver_library("libsqlite3odbc.so");
-    std::ofstream(scratch_dir() / "odbcinst.ini") << "[LemaSQLite3]\nDriver=" << lib << "\n";
-    setenv("ODBCSYSINI", scratch_dir().c_str(), 1);
-    return !lib.empty();
-  }();
-  ASSERT_TRUE(done) << "the SQLite ODBC driver (libsqliteodbc) is not installed";
-}
-
 enum class Backend { Sqlite, Odbc };
 
+// A database file on `b`; the SQLite ODBC driver is named by its library.
 std::string url_for(Backend b, const fs::path& path) {
+  static const std::string sqlite_odbc = odbc_driver_library("libsqlite3odbc.so");
   if (b == Backend::Sqlite) return "sqlite3://db=" + path.string();
-  register_sqlite_odbc_driver();
-  return "odbc://DRIVER=LemaSQLite3;Database=" + path.string();
+  EXPECT_NE(sqlite_odbc, "") << "the SQLite ODBC driver (libsqliteodbc) is not installed";
+  return "odbc://DRIVER=" + sqlite_odbc + ";Database=" + path.string();
 }
 
 // A new database file (the library opens existing files only) with `sql` run on it, every
@@ -138,14 +127,14 @@ class OnBackend : public ::testing::TestWithParam<Backend> {
   Ref<Connection> db;
 };
 
-TEST_P(OnBackend, ValuesKeepTheirKindCommandsCountTheirRowsAndFailuresRaise) {
+TEST_P(OnBackend, ValuesKeepTheirKindCommandsCountRowsAndHostsUseItByName) {
   database(
       {"CREATE TABLE T (I INTEGER, D DOUBLE, S VARCHAR(20), DT DATE, TS DATETIME, B BIGINT)",
        "INSERT INTO T VALUES (42, 2.5, 'àbc', '2024-03-15', '2024-03-15 10:30:00', 4294967296)",
        "INSERT INTO T VALUES (NULL, NULL, NULL, NULL, NULL, -5)"});
   // The text column first: a text's size is the longest, in characters, from column 0 on.
   Ref<Recordset> rs = db->Execute("SELECT S, I, D, DT, TS, B FROM T ORDER BY I DESC");
-  const std::tuple<int32_t, int32_t, Value> fields[] = {
+  const std::tuple<int32_t, int32_t, Value> kinds[] = {
       {adVarWChar, 3, "àbc"},
       {adInteger, 4, 42},
       {adDouble, 8, 2.5},
@@ -153,7 +142,7 @@ TEST_P(OnBackend, ValuesKeepTheirKindCommandsCountTheirRowsAndFailuresRaise) {
       {adDBTimeStamp, 16, day(2024, 3, 15, 10, 30)},
       {adBigInt, 8, *Decimal::parse("4294967296")}};
   for (int32_t i = 0; i < 6; ++i) {
-    const auto& [type, size, value] = fields[i];
+    const auto& [type, size, value] = kinds[i];
     EXPECT_EQ(std::tie(rs->field(i).type, rs->field(i).defined_size, rs->value(i)),
               std::tie(type, size, value))
         << i;
@@ -163,6 +152,35 @@ TEST_P(OnBackend, ValuesKeepTheirKindCommandsCountTheirRowsAndFailuresRaise) {
   EXPECT_EQ(rs->value(5), -5);
   rs->MoveNext();
   EXPECT_RAISES(kNoRow, rs->value(0));
+
+  Object& c = *db;
+  EXPECT_EQ(get_property(c, "ConnectionString"), url);
+  std::vector<Value> args{"SELECT I, S FROM T ORDER BY I DESC", Value(), adCmdText};
+  ObjectRef byname = to_object(call_method(c, "Execute", args));
+  EXPECT_EQ(args[1], -1);  // RecordsAffected comes back by reference
+  ObjectRef fields = to_object(get_property(*byname, "Fields"));
+  EXPECT_EQ(get_property(*fields, "Count"), 2);
+  ObjectRef s = to_object(call_method(*fields, "Item", {"S"}));
+  EXPECT_EQ(get_property(*to_object(call_method(*fields, "Item", {0})), "Name"), "I");
+  call_method(*byname, "MoveFirst");
+  EXPECT_EQ(get_property(*s, "Value"), "àbc");
+  call_method(*byname, "MoveNext");
+  EXPECT_TRUE(get_property(*s, "Value").is_null());  // a Field follows the current row
+  EXPECT_RAISES("3251 Current Recordset does not support updating.: Value",
+                let_property(*s, "Value", "x"));
+  EXPECT_RAISES(kNoItem, call_method(*fields, "Item", {"NOPE"}));
+  call_method(*byname, "Close");
+  EXPECT_EQ(get_property(*byname, "State"), adStateClosed);
+  call_method(c, "Close");
+  call_method(c, "Open", {url, "", "", -1});
+  auto other = make_object<Recordset>();
+  EXPECT_RAISES("3709 The connection cannot be used to perform this operation.",
+                other->Open("SELECT 1", ObjectRef(other)));
+  EXPECT_RAISES("3219 The command returned no rows.",
+                other->Open("CREATE TABLE U (A INTEGER)", ObjectRef(db)));
+  other->Open("SELECT S FROM T WHERE I = 42", ObjectRef(db));
+  EXPECT_EQ(other->value("S"), "àbc");  // a recordset opened on a source
+
   rs = db->Execute("SELECT I FROM T WHERE I = 0");
   EXPECT_TRUE(rs->IsEOF() && rs->IsBOF());
   EXPECT_RAISES(kNoRow, rs->MoveFirst());
@@ -188,38 +206,6 @@ TEST_P(OnBackend, ValuesKeepTheirKindCommandsCountTheirRowsAndFailuresRaise) {
       "invalid in this context.",
       db->Execute("SELECT 1"));
   EXPECT_RAISES(kIsClosed, db->Close());
-}
-
-TEST_P(OnBackend, ByNameAsAHostUsesIt) {
-  database({"CREATE TABLE T (N INTEGER, NAME VARCHAR(20))",
-            "INSERT INTO T VALUES (1, 'uno'), (2, 'due')"});
-  Object& c = *db;
-  EXPECT_EQ(get_property(c, "ConnectionString"), url);
-  std::vector<Value> args{"SELECT N, NAME FROM T ORDER BY N", Value(), adCmdText};
-  ObjectRef rs = to_object(call_method(c, "Execute", args));
-  EXPECT_EQ(args[1], -1);  // RecordsAffected comes back by reference
-  ObjectRef fields = to_object(get_property(*rs, "Fields"));
-  EXPECT_EQ(get_property(*fields, "Count"), 2);
-  ObjectRef name = to_object(call_method(*fields, "Item", {"NAME"}));
-  EXPECT_EQ(get_property(*to_object(call_method(*fields, "Item", {0})), "Name"), "N");
-  call_method(*rs, "MoveFirst");
-  EXPECT_EQ(get_property(*name, "Value"), "uno");
-  call_method(*rs, "MoveNext");
-  EXPECT_EQ(get_property(*name, "Value"), "due");  // a Field follows the current row
-  EXPECT_RAISES("3251 Current Recordset does not support updating.: Value",
-                let_property(*name, "Value", "x"));
-  EXPECT_RAISES(kNoItem, call_method(*fields, "Item", {"NOPE"}));
-  call_method(*rs, "Close");
-  EXPECT_EQ(get_property(*rs, "State"), adStateClosed);
-  call_method(c, "Close");
-  call_method(c, "Open", {url, "", "", -1});
-  auto other = make_object<Recordset>();
-  EXPECT_RAISES("3709 The connection cannot be used to perform this operation.",
-                other->Open("SELECT 1", ObjectRef(other)));
-  EXPECT_RAISES("3219 The command returned no rows.",
-                other->Open("CREATE TABLE U (A INTEGER)", ObjectRef(db)));
-  other->Open("SELECT NAME FROM T WHERE N = 2", ObjectRef(db));
-  EXPECT_EQ(other->value("NAME"), "due");  // a recordset opened on a source
 }
 
 TEST_P(OnBackend, CustomerDecodeReadsTheNameValidAtTheDateOnItsFirstConnection) {
@@ -266,7 +252,7 @@ TEST_P(OnBackend, TheDocumentQueryRunsAndFindsTheOriginalRegistration) {
 
 thread_local std::string t_trace;
 
-// Collects the reasons swallowed while it lives, and times its life.
+// Collects the reasons swallowed while it lives; times its life.
 struct Traced {
   Traced() {
     t_trace.clear();
@@ -500,12 +486,9 @@ struct Port {
 };
 
 TEST(DataPathServer, AServerThatIsClosedOrSilentFailsWithinTheLoginTimeout) {
-  // The tests' own driver list (read once per process) has no FreeTDS: it is named by its
-  // library, as the SQL Server driver.
-  register_sqlite_odbc_driver();
   const std::string freetds = odbc_driver_library("libtdsodbc.so");
   ASSERT_FALSE(freetds.empty()) << "FreeTDS (tdsodbc) is not installed";
-  setenv("LEMA_ODBC_DRIVER", freetds.c_str(), 1);
+  setenv("LEMA_ODBC_DRIVER", freetds.c_str(), 1);  // the SQL Server driver, by its library
   Port closed(false), silent(true);
   for (const std::string& url :
        {"Provider=SQLOLEDB;Data Source=127.0.0.1," + closed.number + ";User ID=sa;Password=x",
@@ -533,12 +516,11 @@ TEST(InMemoryRecordset, BuiltByNameFilledRowByRowAndConvertedToTheFieldType) {
       call_method(*fields, "Append", {"B", 999}));
   call_method(*fields, "Append", {"T", adVarWChar, 7, -1});
   call_method(*fields, "Append", {"D", adDBDate});
-  for (const FieldInfo& f : {FieldInfo{"S", adDBTimeStamp},
-                             {"W", adWChar, 2},
-                             {"I", adSmallInt},
-                             {"M", adDecimal},
-                             {"V", adVariant}})
-    rs->append_field(f);
+  rs->append_field({"S", adDBTimeStamp});
+  rs->append_field({"W", adWChar, 2});
+  rs->append_field({"I", adSmallInt});
+  rs->append_field({"M", adDecimal});
+  rs->append_field({"V", adVariant});
   EXPECT_RAISES("3367 Object is already in collection. Cannot append.",
                 rs->append_field({"t", adInteger}));
   EXPECT_RAISES(kIsClosed, rs->Close());
@@ -558,13 +540,15 @@ TEST(InMemoryRecordset, BuiltByNameFilledRowByRowAndConvertedToTheFieldType) {
     let_property(*text, "Value", 2024.5 + i);
     call_method(o, "Update");
   }
-  const std::tuple<Object*, const char*, Value> state[] = {{&o, "RecordCount", 2},
-                                                           {text.get(), "Value", "2025.5"},
-                                                           {text.get(), "DefinedSize", 7},
-                                                           {date.get(), "Type", adDBDate},
-                                                           {&o, "BOF", false},
-                                                           {&o, "EOF", false},
-                                                           {&o, "CursorType", adOpenStatic}};
+  const std::tuple<Object*, const char*, Value> state[] = {
+      {&o, "RecordCount", 2},
+      {text.get(), "Value", "2025.5"},
+      {text.get(), "DefinedSize", 7},
+      {date.get(), "Type", adDBDate},
+      {&o, "BOF", false},
+      {&o, "EOF", false},
+      {&o, "CursorType", adOpenStatic},
+  };
   for (const auto& [object, member, value] : state)
     EXPECT_EQ(get_property(*object, member), value) << member;
   EXPECT_EQ(rs->position(), 1);
