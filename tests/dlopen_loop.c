@@ -1,7 +1,6 @@
-/* Loads the shared library, has a lookup drive a sibling class of this host through the C
- * interface, and unloads it, over and over: each cycle must really unload the library and tear
- * its registry down (dropping the class still registered); the sanitizer build checks leaks at
- * exit. (What passes through the sibling is checked by the Python host's tests.)
+/* Loads the shared library, has a lookup create and release a sibling class of this host, and
+ * unloads it, over and over: each cycle must really unload the library and tear its registry
+ * down (dropping the class still registered); the sanitizer build checks leaks at exit.
  *   dlopen_loop LIBRARY [CYCLES] */
 #include <dlfcn.h>
 #include <stdio.h>
