@@ -250,18 +250,20 @@ TEST_P(OnBackend, TheDocumentQueryRunsAndFindsTheOriginalRegistration) {
   EXPECT_EQ(to_long(rs->value("NUMREG_ORIG")), 80);  // the first original invoice
 }
 
-thread_local std::string t_trace;
-
-// Collects the reasons swallowed while it lives; times its life.
+// Collects, through the C interface, the reasons swallowed while it lives; times its life.
 struct Traced {
   Traced() {
-    t_trace.clear();
-    set_swallow_observer([](std::string_view what) { (t_trace += what) += '\n'; });
+    lema_set_trace(
+        [](const char* text, size_t length, void* user) {
+          static_cast<std::string*>(user)->append(text, length).push_back('\n');
+        },
+        &trace);
   }
-  ~Traced() { set_swallow_observer(nullptr); }
+  ~Traced() { lema_set_trace(nullptr, nullptr); }
   double seconds() const {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   }
+  std::string trace;
   std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
 };
 
@@ -305,8 +307,8 @@ TEST_P(OnBackend, ALockFailsTheStepAfterTheWaitAndAShortOneIsWaitedFor) {
     EXPECT_EQ(customer(short_wait, dc), "");
     EXPECT_GT(t.seconds(), 0.7);
     EXPECT_LT(t.seconds(), 4);
-    EXPECT_NE(t_trace.find("Connection.Execute: "), std::string::npos) << t_trace;
-    EXPECT_NE(t_trace.find("database is locked"), std::string::npos) << t_trace;
+    EXPECT_NE(t.trace.find("Connection.Execute: "), std::string::npos) << t.trace;
+    EXPECT_NE(t.trace.find("database is locked"), std::string::npos) << t.trace;
   }
   writer.exec("ROLLBACK");
   // A writer holding short transactions is waited for: no call comes back empty.
@@ -454,17 +456,11 @@ TEST(DataPathFiles, NoDatabaseIsCreatedAndBadUrlsSayWhy) {
   const auto [path, url] = new_database(Backend::Sqlite, kCustomers);
   EXPECT_EQ(customer(url), kRenamed);
   fs::remove(path);
-  std::string trace;
-  lema_set_trace(
-      [](const char* text, size_t length, void* user) {
-        static_cast<std::string*>(user)->append(text, length).push_back('\n');
-      },
-      &trace);
+  Traced t;
   EXPECT_EQ(customer(url), "");
-  lema_set_trace(nullptr, nullptr);
   EXPECT_FALSE(fs::exists(path));
-  EXPECT_EQ(trace.find("Connection.Open: Cannot establish connection to the database."), 0u)
-      << trace;
+  EXPECT_EQ(t.trace.find("Connection.Open: Cannot establish connection to the database."), 0u)
+      << t.trace;
 }
 
 // A local TCP port that accepts connections and never answers, or (closed) nobody's.
