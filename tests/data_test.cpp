@@ -366,26 +366,22 @@ struct Foreign final : Object {
 };
 
 // The list's rows are pinned by a golden script on SQLite; here they come out the same over
-// ODBC and over another layer's connection. When that connection fails at one member, the
-// step is swallowed, the previous output kept and no reference held.
-TEST(FiscalYears, TheSameOverEveryConnectionAndAFailureKeepsThePreviousOutput) {
-  const auto [path, url] = new_database(Backend::Sqlite, fiscal_years_table());
-  auto sqlite = make_object<Connection>(), odbc = make_object<Connection>();
-  sqlite->Open(url);
-  odbc->Open(url_for(Backend::Odbc, path));
+// another layer's connection. When it fails at one member, the step is swallowed, the
+// previous output kept and no reference held.
+TEST(FiscalYears, TheSameOverAnotherLayerWhoseFailuresKeepThePreviousOutput) {
+  auto sqlite = make_object<Connection>();
+  sqlite->Open(new_database(Backend::Sqlite, fiscal_years_table()).second);
   const Ref<Recordset> want = fiscal_years(ObjectRef(sqlite));
   ASSERT_TRUE(want);
   EXPECT_EQ(want->CursorType, adOpenStatic);
   EXPECT_EQ(want->LockType, adLockOptimistic);
   ObjectRef foreign(make_object<Foreign>(ObjectRef(sqlite)));
-  for (const ObjectRef& c : {ObjectRef(odbc), foreign}) {
-    const Ref<Recordset> got = fiscal_years(c);
-    ASSERT_TRUE(got);
-    ASSERT_EQ(got->RecordCount(), 2);
-    for (int32_t i = 0; i < 11; ++i) {
-      EXPECT_EQ(got->field(i).attributes, adFldUnspecified);
-      for (int32_t r = 0; r < 2; ++r) EXPECT_EQ(got->cell(r, i), want->cell(r, i)) << r << i;
-    }
+  const Ref<Recordset> got = fiscal_years(foreign);
+  ASSERT_TRUE(got);
+  ASSERT_EQ(got->RecordCount(), 2);
+  for (int32_t i = 0; i < 11; ++i) {
+    EXPECT_EQ(got->field(i).attributes, adFldUnspecified);
+    for (int32_t r = 0; r < 2; ++r) EXPECT_EQ(got->cell(r, i), want->cell(r, i)) << r << i;
   }
   const Ref<Recordset> none = fiscal_years(foreign, 99);  // no rows, no count: an empty list
   ASSERT_TRUE(none);
