@@ -1,6 +1,4 @@
-// The value guard: its three rules, its switch, and a sweep over every lookup and decode
-// member showing that no value reaches a statement against its rule while the guard is on,
-// and that plain values give the same statements with the guard on or off.
+// The value guard: its rules, its switch, and a sweep over every lookup and decode member.
 #include <gtest/gtest.h>
 
 #include "automation/class_info.h"
@@ -75,8 +73,8 @@ bool text_setting(const Member& s) {
 }
 
 // A method called on a fresh instance with every text setting and argument "A1" (objects a
-// control, numbers 1, Booleans True), then once more with `hostile` in argument `param` or in
-// `setting`; the statement after each call, with the guard as `on` says.
+// control, others 1), then once more with `hostile` in argument `param` or in `setting`; the
+// statement after each call, with the guard as `on` says.
 std::pair<std::string, std::string> run(const char* cls, const Member& m, int param,
                                         std::string_view setting, std::string_view hostile,
                                         bool on) {
@@ -89,12 +87,9 @@ std::pair<std::string, std::string> run(const char* cls, const Member& m, int pa
   for (std::string& out : sql) {
     std::vector<Value> args;
     for (const ParamInfo& p : m.params)
-      args.push_back(p.type == TypeTag::Object    ? Value(control)
-                     : p.type == TypeTag::Integer ? Value(int16_t{1})
-                     : p.type == TypeTag::Long    ? Value(int32_t{1})
-                     : p.type == TypeTag::Double  ? Value(1.0)
-                     : p.type == TypeTag::Boolean ? Value(true)
-                                                  : Value("A1"));
+      args.push_back(p.type == TypeTag::Object ? Value(control)
+                     : takes_text(p.type)      ? Value("A1")
+                                               : Value(int16_t{1}));
     if (&out == &sql[1] && param >= 0) args[static_cast<size_t>(param)] = Value(hostile);
     if (&out == &sql[1] && !setting.empty()) let_property(*o, setting, Value(hostile));
     call_method(*o, m.name, args);
