@@ -1,9 +1,7 @@
-// The C interface seen from C++: owned values, the value helpers, event sinks and error texts
-// (values both ways, host classes, dispatch errors: python/smoke.py). calloc(2, n) for
-// calloc(1, n) in a value's block is an equivalent mutant.
+// The C interface seen from C++ (values both ways, host classes, dispatch errors:
+// python/smoke.py). calloc(2, n) for calloc(1, n) in a value's block is an equivalent mutant.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 #include "automation/class_info.h"
@@ -69,61 +67,50 @@ TEST(CInterface, OwnedValuesHoldTheirOwnReferencesAndCopies) {
 }
 
 TEST(CInterface, ValueHelpersBuildOwnedValues) {
+  lema_value v = LEMA_VALUE_INIT;
+  auto built = [&](int rc) {
+    EXPECT_EQ(rc, LEMA_OK);
+    EXPECT_EQ(v.flags, LEMA_VALUE_OWNED);
+    return capi::from_c(v);
+  };
+  EXPECT_EQ(built(lema_value_set_boolean(&v, 7)), Value(true));
+  EXPECT_EQ(v.u.boolean, 1);
+  EXPECT_EQ(built(lema_value_set_integer(&v, -3)), Value(int16_t{-3}));
+  EXPECT_EQ(built(lema_value_set_long(&v, 70000)), Value(int32_t{70000}));
+  EXPECT_EQ(built(lema_value_set_double(&v, 2.5)), Value(2.5));
+  EXPECT_EQ(built(lema_value_set_date(&v, 2024, 2, 29, 10, 30, 5)),
+            Value(*Date::from_civil(2024, 2, 29, 10, 30, 5)));
+  EXPECT_EQ(built(lema_value_set_decimal(&v, "-12.50", 6)), Value(*Decimal::parse("-12.5")));
+  EXPECT_EQ(text(v), "-12.5");
+  EXPECT_EQ(built(lema_value_set_null(&v)), Value::null());
+  EXPECT_EQ(built(lema_value_set_array(&v, 0, nullptr)), Value(Array()));
   lema_bound b[2] = {{1, 2}, {-1, 1}};
   Array two({{1, 2}, {-1, 1}});
   two.at(2, -1) = Value("b");
-  const std::pair<std::function<int(lema_value*)>, Value> cases[] = {
-      {[](lema_value* x) { return lema_value_set_boolean(x, 7); }, Value(true)},
-      {[](lema_value* x) { return lema_value_set_integer(x, -3); }, Value(int16_t{-3})},
-      {[](lema_value* x) { return lema_value_set_long(x, 70000); }, Value(int32_t{70000})},
-      {[](lema_value* x) { return lema_value_set_double(x, 2.5); }, Value(2.5)},
-      {[](lema_value* x) { return lema_value_set_date(x, 2024, 2, 29, 10, 30, 5); },
-       Value(*Date::from_civil(2024, 2, 29, 10, 30, 5))},
-      {&lema_value_set_null, Value::null()},
-      {[&](lema_value* x) {
-         int rc = lema_value_set_array(x, 2, b);
-         return rc ? rc : lema_value_set_string(&x->u.array->items[1], "b", 1);
-       },
-       Value(two)},
-      {[](lema_value* x) { return lema_value_set_array(x, 0, nullptr); }, Value(Array())},
-      {[](lema_value* x) { return lema_value_set_decimal(x, "-12.50", 6); },
-       Value(*Decimal::parse("-12.5"))},
-      {&lema_value_set_empty, Value()},
-  };
-  lema_value v = LEMA_VALUE_INIT;
-  for (const auto& [set, want] : cases) {
-    EXPECT_EQ(set(&v), LEMA_OK);
-    EXPECT_EQ(v.flags, LEMA_VALUE_OWNED);
-    EXPECT_EQ(capi::from_c(v), want);
-  }
-  lema_value_set_decimal(&v, "-12.50", 6);
-  EXPECT_EQ(text(v), "-12.5");
-  lema_value_set_boolean(&v, 7);
-  EXPECT_EQ(v.u.boolean, 1);
-  EXPECT_EQ(lema_value_set_array(&v, 3, b), LEMA_E_INVALID_CALL);
-  EXPECT_STREQ(lema_last_error(),
-               "Invalid procedure call or argument: arrays have 0 to 2 dimensions");
-  lema_value_clear(&v);
+  ASSERT_EQ(lema_value_set_array(&v, 2, b), LEMA_OK);
+  EXPECT_EQ(built(lema_value_set_string(&v.u.array->items[1], "b", 1)), Value(two));
+  EXPECT_EQ(built(lema_value_set_empty(&v)), Value());
 }
-// Entry points reset the thread's error and report their own; the value helpers keep the one a
-// callback set, and a refused value leaves the old one. Long texts are cut on a character.
+
+// A call's answer and the thread's error text, as "NUMBER TEXT".
+std::string answer(int rc) {
+  return std::to_string(rc) + " " + lema_last_error();
+}
+
+// Entry points report their own error; the value helpers keep the one a callback set, and a
+// refused value leaves the old one. Long texts are cut on a character.
 TEST(CInterface, ErrorsAndTheirTexts) {
-  const std::string invalid = "Invalid procedure call or argument: ";
+  const std::string invalid = "5 Invalid procedure call or argument: ";
   lema_set_error(LEMA_E_HOST, "refused by the host");
   lema_value v = LEMA_VALUE_INIT, c = LEMA_VALUE_INIT;
   EXPECT_EQ(lema_value_set_string(&v, "x", 1) + lema_value_set_long(&v, 1), LEMA_OK);
   EXPECT_EQ(lema_value_copy(&c, &v), LEMA_OK);
-  EXPECT_EQ(lema_last_error_code(), LEMA_E_HOST);
-  EXPECT_STREQ(lema_last_error(), "refused by the host");
-  EXPECT_EQ(lema_value_set_date(&v, 2023, 2, 29, 0, 0, 0), LEMA_E_INVALID_CALL);
-  EXPECT_EQ(lema_last_error(), invalid + "not a valid date");
+  EXPECT_EQ(answer(lema_last_error_code()), "10000 refused by the host");
+  EXPECT_EQ(answer(lema_value_set_date(&v, 2023, 2, 29, 0, 0, 0)), invalid + "not a valid date");
+  const lema_bound bounds[3] = {};
+  EXPECT_EQ(answer(lema_value_set_array(&v, 3, bounds)), invalid + "arrays have 0 to 2 dimensions");
   EXPECT_EQ(v.kind, LEMA_LONG);
-  lema_member* members = nullptr;
-  size_t n = 0;
-  EXPECT_EQ(lema_members("No.Class", &members, &n), LEMA_E_CANNOT_CREATE);
-  EXPECT_STREQ(lema_last_error(), "Cannot create an instance of No.Class");
-  EXPECT_EQ(lema_unregister_class("No.Class"), LEMA_E_CANNOT_CREATE);
-  EXPECT_STREQ(lema_last_error(), "No class registered as No.Class");
+  EXPECT_EQ(answer(lema_unregister_class("No.Class")), "429 No class registered as No.Class");
 
   lema_object* lk = nullptr;
   ASSERT_EQ(lema_create("LEMA_LOOKUPDECODE.CLSCG_LOOKUP", &lk), LEMA_OK);
@@ -131,29 +118,25 @@ TEST(CInterface, ErrorsAndTheirTexts) {
   EXPECT_EQ(v.kind, LEMA_EMPTY);  // a failed call leaves its result empty
   for (int rc : {lema_value_set_long(nullptr, 1), lema_get(nullptr, "Caption", &v),
                  lema_class_name(lk, nullptr), lema_get(lk, "Caption", nullptr),
-                 lema_let(lk, "IDLookup", nullptr), lema_set(lk, "LookupRecordset", nullptr)}) {
-    EXPECT_EQ(rc, LEMA_E_INVALID_CALL);
-    EXPECT_EQ(lema_last_error(), invalid + "no value");
-  }
+                 lema_let(lk, "IDLookup", nullptr), lema_set(lk, "LookupRecordset", nullptr)})
+    EXPECT_EQ(answer(rc), invalid + "no value");
   lema_value back = LEMA_VALUE_INIT;
   lema_value_clear(&c);
   ASSERT_EQ(lema_create("LEMA_LOOKUPDECODE.CLSCG_LOOKUP", &c.u.object), LEMA_OK);
   c.kind = LEMA_OBJECT;
-  EXPECT_EQ(lema_set(lk, "LookupRecordset", &c), LEMA_OK);
-  EXPECT_EQ(lema_get(lk, "LookupRecordset", &back), LEMA_OK);
+  EXPECT_EQ(lema_set(lk, "LookupRecordset", &c) + lema_get(lk, "LookupRecordset", &back), 0);
   EXPECT_EQ(back.u.object, c.u.object);
   lema_value_clear(&back);
   lema_release(c.u.object);
   EXPECT_EQ(lema_call(lk, nullptr, nullptr, 0, nullptr), LEMA_E_INVALID_CALL);
-  EXPECT_EQ(lema_invoke(lk, "Valute", 7, nullptr, 0, nullptr), LEMA_E_INVALID_CALL);
-  EXPECT_EQ(lema_last_error(), invalid + "unknown access kind");
+  EXPECT_EQ(answer(lema_invoke(lk, "Valute", 7, nullptr, 0, nullptr)),
+            invalid + "unknown access kind");
   uint32_t cookie = 0;
-  EXPECT_EQ(lema_advise(lk, &sink, nullptr, &cookie), LEMA_E_NOT_SUPPORTED);
-  EXPECT_STREQ(lema_last_error(), "Object doesn't support this action: it raises no events");
+  EXPECT_EQ(answer(lema_advise(lk, &sink, nullptr, &cookie)),
+            "438 Object doesn't support this action: it raises no events");
   let_property(*capi::object_of(lk), "IDLookup", Value(Array({{0, 1}, {0, 1}, {0, 1}})));
-  EXPECT_EQ(lema_get(lk, "IDLookup", &v), LEMA_E_TYPE_MISMATCH);
-  EXPECT_STREQ(lema_last_error(),
-               "Arrays of more than two dimensions cannot be passed to the host");
+  EXPECT_EQ(answer(lema_get(lk, "IDLookup", &v)),
+            "13 Arrays of more than two dimensions cannot be passed to the host");
   lema_release(lk);
   EXPECT_STREQ(lema_version(), LEMA_PROJECT_VERSION);
 

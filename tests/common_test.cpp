@@ -1,7 +1,6 @@
-// Values, statement text, the automation layer and the error texts hosts see. Equivalent
-// mutants: the count an object holds while its destructor runs (any large number),
-// ParamInfo's default `byref` (every parameter list states it), and the letter case of a name
-// called by name (names ignore case).
+// Values, statement text and the automation layer. Equivalent mutants: the count an object
+// holds while its destructor runs (any large number), ParamInfo's default `byref` (every
+// parameter list states it), the letter case of a name called by name (names ignore case).
 #include <gtest/gtest.h>
 
 #include "automation/back_reference.h"
@@ -182,9 +181,6 @@ TEST(Dispatch, MethodsWithOptionalAndByReferenceArguments) {
   args = {Value::missing(), Value(false)};
   EXPECT_EQ(call_method(*s, "Optional", args), Value(int32_t{0}));
   EXPECT_TRUE(args[0].is_missing());
-  const auto& m = s->class_info().members();
-  EXPECT_EQ(m[2].kind_letters(), "GS");
-  EXPECT_TRUE(m[4].params[0].byref && !m[3].params[0].byref && m[4].params[1].optional);
 }
 
 TEST(Registry, CreatesByNameAndHostsReplaceFactories) {
