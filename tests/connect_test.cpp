@@ -90,8 +90,8 @@ TEST_F(Connector, EachMethodPassesItsValuesInOrder) {
     take();
     EXPECT_EQ(call_method(*fresh, method, args), Value(true));
     Lines got = take();
-    const std::string who = got.at(0).substr(0, got[0].find(' ') + 1);
-    for (std::string& w : want) w.insert(0, who);
+    for (std::string& g : got)
+      if (g.starts_with("PIRO_CONNECT.CLSCG_CONNECT#")) g.erase(0, g.find(' ') + 1);
     EXPECT_EQ(got, want);
     if (method == "CallAziendeIntercompany") {
       EXPECT_EQ(get_property(*fresh->sibling(), "TipoVisualizzazioneIntercompany").kind(),
@@ -102,7 +102,7 @@ TEST_F(Connector, EachMethodPassesItsValuesInOrder) {
                 (fresh->Stato == 3 && fresh->Errore == "nota non trovata"));
     ++cases;
   }
-  EXPECT_EQ(cases, 19);
+  EXPECT_EQ(cases, 18);
 }
 
 TEST_F(Connector, EveryCallMethodAnswersFalseWhereverTheSiblingFails) {

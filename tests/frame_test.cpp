@@ -63,33 +63,6 @@ TEST(Frame, MembersInSlotOrderAndNewInstancesStartEmptyAndReleaseTheirHost) {
   EXPECT_EQ(params, "&Cancel Data &kwCalledProgram ");
 }
 
-// The outputs (Statement, Columns, capTion) that keep the previous call's values when the
-// sibling lookup fails at an operation ("": it cannot be created). Success: protocol.json.
-TEST(Frame, WhatAFailingSiblingOperationFeedsKeepsItsValue) {
-  auto log = std::make_shared<host::TextLog>();
-  auto board = std::make_shared<host::StandInBoard>(log);
-  const auto installed = board->install();
-  const std::pair<const char*, const char*> cases[] = {
-      {"", "SCT"},       {"ActiveInterface", "---"}, {"AliquoteIVA", "---"},
-      {"Titolo", "--T"}, {"ArrayFields", "-C-"},     {"StringaSQL", "S--"}};
-  for (const auto& [op, kept] : cases) {
-    host::StandInConfig& cfg = board->config(host::kSiblingLookup) = {};
-    cfg.fail.insert(op);
-    cfg.absent = !*op;
-    auto lk = make_object<CLSCG_LOOKUP>();
-    lk->Valute();
-    const Value was[] = {lk->StringaSQL(), lk->ColonneLookup(), lk->Caption()};
-    log->lines.clear();
-    lk->CodiciIva();
-    const Value now[] = {lk->StringaSQL(), lk->ColonneLookup(), lk->Caption()};
-    std::string same;
-    for (size_t i = 0; i < 3; ++i) same += now[i] == was[i] ? "SCT"[i] : '-';
-    EXPECT_EQ(same, kept) << op;
-    EXPECT_EQ(lk->IDLookup, Value("Lkp_CodiciIVA")) << op;
-    EXPECT_TRUE(!*op || log->lines.back().ends_with(" release")) << op;
-  }
-}
-
 // A typed call on a new instance leaves the outputs the same call by name leaves on another
 // (the golden data calls every member by name).
 template <class C>
