@@ -13,10 +13,6 @@
 namespace lema {
 namespace {
 
-std::string text(const lema_value& v) {
-  return std::string(v.u.text.data, v.u.text.length);
-}
-
 // Sets Cancel and adds 10 to the program, then fails with the number `user` points to, if any.
 int sink(void* user, lema_object*, const char*, lema_value* args, size_t) {
   lema_value_set_boolean(&args[0], 1);
@@ -44,28 +40,9 @@ TEST(CInterface, AFailingSinkDoesNotStopTheNext) {
   lema_release(cn);
 }
 
+// What each value helper builds, owned; a copy holds its own references and texts.
 TEST(CInterface, OwnedValuesHoldTheirOwnReferencesAndCopies) {
-  ObjectRef target = create_object("LEMA_LOOKUPDECODE.CLSCG_LOOKUP");
-  const uint32_t refs = target->ref_count();
-  lema_value arr = LEMA_VALUE_INIT, copy = LEMA_VALUE_INIT;
-  lema_bound b{0, 2};
-  ASSERT_EQ(lema_value_set_array(&arr, 1, &b), LEMA_OK);
-  ASSERT_EQ(lema_value_set_object(&arr.u.array->items[0], capi::handle_of(target.get())), LEMA_OK);
-  ASSERT_EQ(lema_value_set_string(&arr.u.array->items[1], "a\0b", 3), LEMA_OK);
-  ASSERT_EQ(lema_value_copy(&copy, &arr), LEMA_OK);
-  EXPECT_EQ(target->ref_count(), refs + 2);
-  const lema_value& s = copy.u.array->items[1];
-  EXPECT_NE(s.u.text.data, arr.u.array->items[1].u.text.data);
-  EXPECT_EQ(text(s), std::string("a\0b", 3));
-  EXPECT_EQ(s.u.text.data[3], '\0');
-  lema_value_clear(&arr);
-  lema_value_clear(&copy);
-  EXPECT_EQ(target->ref_count(), refs);
-  EXPECT_EQ(copy.kind, LEMA_EMPTY);
-}
-
-TEST(CInterface, ValueHelpersBuildOwnedValues) {
-  lema_value v = LEMA_VALUE_INIT;
+  lema_value v = LEMA_VALUE_INIT, copy = LEMA_VALUE_INIT;
   auto built = [&](int rc) {
     EXPECT_EQ(rc, LEMA_OK);
     EXPECT_EQ(v.flags, LEMA_VALUE_OWNED);
@@ -79,15 +56,28 @@ TEST(CInterface, ValueHelpersBuildOwnedValues) {
   EXPECT_EQ(built(lema_value_set_date(&v, 2024, 2, 29, 10, 30, 5)),
             Value(*Date::from_civil(2024, 2, 29, 10, 30, 5)));
   EXPECT_EQ(built(lema_value_set_decimal(&v, "-12.50", 6)), Value(*Decimal::parse("-12.5")));
-  EXPECT_EQ(text(v), "-12.5");
+  EXPECT_EQ(std::string(v.u.text.data, v.u.text.length), "-12.5");
   EXPECT_EQ(built(lema_value_set_null(&v)), Value::null());
   EXPECT_EQ(built(lema_value_set_array(&v, 0, nullptr)), Value(Array()));
-  lema_bound b[2] = {{1, 2}, {-1, 1}};
+
+  ObjectRef target = create_object("LEMA_LOOKUPDECODE.CLSCG_LOOKUP");
   Array two({{1, 2}, {-1, 1}});
-  two.at(2, -1) = Value("b");
+  two.at(1, -1) = Value(target);
+  two.at(2, -1) = Value(std::string("a\0b", 3));
+  const uint32_t refs = target->ref_count();
+  const lema_bound b[2] = {{1, 2}, {-1, 1}};
   ASSERT_EQ(lema_value_set_array(&v, 2, b), LEMA_OK);
-  EXPECT_EQ(built(lema_value_set_string(&v.u.array->items[1], "b", 1)), Value(two));
+  ASSERT_EQ(lema_value_set_object(&v.u.array->items[0], capi::handle_of(target.get())), LEMA_OK);
+  EXPECT_EQ(built(lema_value_set_string(&v.u.array->items[1], "a\0b", 3)), Value(two));
+  ASSERT_EQ(lema_value_copy(&copy, &v), LEMA_OK);
+  EXPECT_EQ(target->ref_count(), refs + 2);
+  const lema_text& s = copy.u.array->items[1].u.text;
+  EXPECT_NE(s.data, v.u.array->items[1].u.text.data);
+  EXPECT_EQ(std::string(s.data, s.length + 1), std::string("a\0b\0", 4));
+  lema_value_clear(&copy);
+  EXPECT_EQ(copy.kind, LEMA_EMPTY);
   EXPECT_EQ(built(lema_value_set_empty(&v)), Value());
+  EXPECT_EQ(target->ref_count(), refs);
 }
 
 // A call's answer and the thread's error text, as "NUMBER TEXT".
