@@ -43,12 +43,10 @@ TEST(ValueGuard, PiecesKeepTheirTextAndAreCheckedOnlyWhenTheGuardIsOn) {
   };
   {
     ValueGuardScope off(false);
-    EXPECT_FALSE(value_guard());
     EXPECT_EQ(build(),
               "A = 'it''s' AND B = 'x'; DROP TABLE T --' AND C = 1 OR 1=1 ORDER BY  AND 'a'='a'");
   }
   ValueGuardScope on(true);
-  EXPECT_TRUE(value_guard());
   const std::string refused = "5 value refused by the value guard (";
   EXPECT_EQ(error_of([&] { build(); }),
             refused + "quote inside a quoted value): x'; DROP TABLE T --");
