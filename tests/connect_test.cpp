@@ -156,8 +156,30 @@ TEST_F(Connector, EveryCallMethodAnswersFalseWhereverTheSiblingFails) {
   EXPECT_GT(cases, 80);
 }
 
-// A failure keeps the sibling; the two methods that end the link release it on success.
-TEST_F(Connector, FailuresKeepTheSiblingAndTheLinkEndsOnlyWhenItsWorkIsDone) {
+// The first call creates the sibling, later ones reuse it; TerminateConnect (its log:
+// scripts/connector.json) and the connector's end release it. A failure keeps it; the two
+// methods that end the link release it on success.
+TEST_F(Connector, TheSiblingIsReusedAndKeptOnFailureUntilTheLinkEnds) {
+  EXPECT_TRUE(cn->CallAggiornamentoProgressiviIVACliFor());
+  EXPECT_EQ(board_->sibling_of(*cn), cn->sibling());  // its Plookup reaches this connector...
+  EXPECT_EQ(cn->ref_count(), 1u);                     // ...without keeping it alive
+  take();
+  EXPECT_TRUE(cn->CallStampaProgressiviIVACliFor());
+  EXPECT_EQ(take(),
+            Lines{"PIRO_CONNECT.CLSCG_CONNECT#1 call CallStampaProgressiviIVACliFor = True ()"});
+  EXPECT_EQ(call_method(*cn, "TerminateConnect"), Value());
+  EXPECT_FALSE(cn->sibling() || cn->ActiveInterface || cn->ConnectField);
+  cn->ActiveInterface = host_;  // without a sibling it only clears its own references
+  EXPECT_TRUE(cn->TerminateConnect().is_empty());
+  EXPECT_FALSE(cn->ActiveInterface);
+  EXPECT_TRUE(cn->CallAggiornamentoProgressiviIVACliFor());
+  ObjectRef kept = cn->sibling();
+  take();
+  cn.reset();
+  EXPECT_EQ(take(), (Lines{"PIRO_CONNECT.CLSCG_CONNECT#2 set ActiveInterface = Nothing"}));
+  kept.reset();
+  EXPECT_EQ(take(), (Lines{"PIRO_CONNECT.CLSCG_CONNECT#2 release"}));
+  cn = make();
   set_property(*cn, "CodModalitaErogazione", Value(field_));  // an object has no text to test
   EXPECT_FALSE(cn->CallModalitaErogazione());
   EXPECT_TRUE(cn->sibling());
@@ -172,30 +194,6 @@ TEST_F(Connector, FailuresKeepTheSiblingAndTheLinkEndsOnlyWhenItsWorkIsDone) {
   EXPECT_FALSE(cn->CallAssociazioneNoteVariazione3000());  // a state that is no number
   EXPECT_EQ(cn->Stato, 5);
   EXPECT_TRUE(cn->sibling());
-}
-
-// The first call creates the sibling, later ones reuse it; TerminateConnect (its log:
-// scripts/connector.json) and the connector's end release it.
-TEST_F(Connector, TheSiblingIsReusedUntilTerminateConnectOrTheEnd) {
-  EXPECT_TRUE(cn->CallAggiornamentoProgressiviIVACliFor());
-  EXPECT_EQ(board_->sibling_of(*cn), cn->sibling());  // its Plookup reaches this connector...
-  EXPECT_EQ(cn->ref_count(), 1u);                     // ...without keeping it alive
-  take();
-  EXPECT_TRUE(cn->CallStampaProgressiviIVACliFor());
-  EXPECT_EQ(take(),
-            Lines{"PIRO_CONNECT.CLSCG_CONNECT#1 call CallStampaProgressiviIVACliFor = True ()"});
-  EXPECT_EQ(call_method(*cn, "TerminateConnect"), Value());
-  EXPECT_FALSE(cn->sibling() || cn->ActiveInterface || cn->ConnectField);
-  cn->ActiveInterface = host_;  // without a sibling it only clears its own references
-  EXPECT_TRUE(cn->TerminateConnect().is_empty());
-  EXPECT_FALSE(cn->ActiveInterface);
-  EXPECT_TRUE(cn->CallAggiornamentoProgressiviIVACliFor());
-  ObjectRef sibling = cn->sibling();
-  take();
-  cn.reset();
-  EXPECT_EQ(take(), (Lines{"PIRO_CONNECT.CLSCG_CONNECT#2 set ActiveInterface = Nothing"}));
-  sibling.reset();
-  EXPECT_EQ(take(), (Lines{"PIRO_CONNECT.CLSCG_CONNECT#2 release"}));
 }
 
 // Answers with `cancel` and `program`; raises when `program` is Empty.
