@@ -1,7 +1,6 @@
-// Values, statement text, the automation layer and the error texts hosts see. Equivalent
-// mutants: the count an object holds while its destructor runs (any large number),
-// ParamInfo's default `byref` (every parameter list states it), and the letter case of a name
-// called by name (names ignore case).
+// Values, statement text and the automation layer. Equivalent mutants: the count an object
+// holds while its destructor runs (any large number), ParamInfo's default `byref` (every
+// parameter list states it), the letter case of a name called by name (names ignore case).
 #include <gtest/gtest.h>
 
 #include "automation/back_reference.h"
@@ -34,7 +33,6 @@ TEST(Values, TextForms) {
     (kinds += kind_name(static_cast<Kind>(k))) += ' ';
   EXPECT_EQ(kinds,
             "Empty Null Missing Integer Long Double Decimal String Date Boolean Object Array ");
-  EXPECT_TRUE(Date::from_civil(9999, 12, 31, 23, 59, 59));
   for (const auto& [h, m, s] :
        {std::tuple{24, 0, 0}, {-1, 0, 0}, {0, 60, 0}, {0, -1, 0}, {0, 0, 60}, {0, 0, -1}})
     EXPECT_FALSE(Date::from_civil(2024, 1, 1, h, m, s)) << h << m << s;
@@ -43,21 +41,16 @@ TEST(Values, TextForms) {
 }
 
 TEST(Values, ConversionsFollowTheRuntimeRules) {
-  EXPECT_EQ(to_integer(Value("12")), 12);
   EXPECT_EQ(to_integer(Value(" +7 ")), 7);
   EXPECT_EQ(to_integer(Value(2.5)), 2);  // half to even
   EXPECT_EQ(to_integer(Value(3.5)), 4);
   EXPECT_EQ(to_integer(Value()), 0);
   EXPECT_EQ(to_long(Value(true)), -1);
-  EXPECT_EQ(to_long(Value(int16_t{-4})), -4);
   EXPECT_EQ(to_double(Value("1.5e3")), 1500);
-  EXPECT_TRUE(to_boolean(Value(" TRUE ")));
-  EXPECT_FALSE(to_boolean(Value("false")));
-  EXPECT_TRUE(to_boolean(Value("-1")));
-  EXPECT_FALSE(to_boolean(Value(int32_t{0})));
+  EXPECT_TRUE(to_boolean(Value(" TRUE ")) && to_boolean(Value("-1")));
+  EXPECT_FALSE(to_boolean(Value("false")) || to_boolean(Value(int32_t{0})));
   EXPECT_EQ(to_decimal(Value("+12.50")).to_text(), "12.5");
   EXPECT_EQ(to_decimal(Value(1e3)).to_text(), "1000");
-  EXPECT_EQ(to_decimal(Value()).to_text(), "0");
   EXPECT_EQ(to_date(Value(2.5)), *Date::from_civil(1900, 1, 1, 12));
   EXPECT_EQ(to_string_param(Value()), "");
   using Calls = std::vector<std::function<void()>>;
@@ -85,13 +78,11 @@ TEST(Values, ArraysKeepTheirBoundsAndCopyOnWrite) {
   EXPECT_EQ(a.ubound(1), 2);
   a.at(2, 1) = Value("x");
   Array list({{-1, 2}});
-  list.at(0) = Value(int32_t{5});
-  EXPECT_EQ(list.at(0), Value(int32_t{5}));
   for (auto f : std::initializer_list<std::function<void()>>{
            [&] { a.at(0, 0); }, [&] { a.at(3, 0); }, [&] { a.at(1, 3); }, [&] { a.at(1); },
            [&] { a.lbound(2); }, [&] { list.at(1); }, [&] { list.at(0, 0); },
            [] {
-             Array({{0, -1}});
+             Array bad({{0, -1}});
            }})
     EXPECT_EQ(error_of(f), "9 Subscript out of range");
   Value v(a), copy = v;
@@ -115,7 +106,6 @@ class Sample final : public Object {
   Value Note;
   int16_t Count = 0;
   ObjectRef Link;
-  std::string last;
 
   std::string Join(const Value& a, int16_t b, const std::string& c) {
     return to_text(a) + "|" + std::to_string(b) + "|" + c;
@@ -124,9 +114,8 @@ class Sample final : public Object {
     n = static_cast<int16_t>(n + 1);
     if (extra) *extra = Value("touched");
   }
-  int32_t Optional(const Value& v, bool flag) {
-    last = v.is_missing() ? "missing" : to_text(v);
-    return flag ? 1 : 0;
+  std::string Optional(const Value& v, bool flag) {
+    return (v.is_missing() ? "missing " : to_text(v)) + (flag ? "True" : "False");
   }
   const ClassInfo& class_info() const override {
     using namespace bind;
@@ -141,7 +130,7 @@ class Sample final : public Object {
   }
 };
 
-TEST(Dispatch, PropertiesByNameWithAccessorsAndConversions) {
+TEST(Dispatch, PropertiesAndMethodsByNameWithConversionsOptionalAndByReferenceArguments) {
   auto s = make_object<Sample>();
   let_property(*s, "Note", Value("x"));
   EXPECT_EQ(get_property(*s, "nOTE"), Value("x"));  // names ignore case
@@ -164,18 +153,17 @@ TEST(Dispatch, PropertiesByNameWithAccessorsAndConversions) {
        "438 Not a property: Test.Sample.Join"},
       {[&] { call_method(*s, "Note", {Value(int32_t{1})}); },
        "450 Wrong number of arguments: Note"},
+      {[&] {
+         call_method(*s, "Join", {Value(), Value("x"), Value()});
+       },
+       "13 Type mismatch: Join"},
+      {[&] {
+         call_method(*s, "Join", {Value(), Value(), Value(), Value()});
+       },
+       "450 Wrong number of arguments: Join"},
   };
   for (const auto& [f, text] : errors) EXPECT_EQ(error_of(f), text);
-}
-
-TEST(Dispatch, MethodsWithOptionalAndByReferenceArguments) {
-  auto s = make_object<Sample>();
   EXPECT_EQ(call_method(*s, "Join", {Value(int32_t{1}), Value("2"), Value(3.0)}), Value("1|2|3"));
-  const std::pair<std::vector<Value>, const char*> errors[] = {
-      {{Value(), Value("x"), Value("c")}, "13 Type mismatch: Join"},
-      {{Value(), Value(), Value(), Value()}, "450 Wrong number of arguments: Join"},
-      {{Value::missing(), Value(), Value()}, "449 Argument not optional: A: Join"}};
-  for (auto e : errors) EXPECT_EQ(error_of([&] { call_method(*s, "Join", e.first); }), e.second);
   std::vector<Value> args{Value(int32_t{4})};
   call_method(*s, "Bump", args);
   EXPECT_EQ(args[0], Value(int16_t{5}));  // written back in the declared type
@@ -183,41 +171,34 @@ TEST(Dispatch, MethodsWithOptionalAndByReferenceArguments) {
   call_method(*s, "Bump", args);
   EXPECT_EQ(args[1], Value("touched"));
   args = {};
-  EXPECT_EQ(call_method(*s, "Optional", args), Value(int32_t{1}));  // the declared default
-  EXPECT_EQ(s->last, "missing");
+  EXPECT_EQ(call_method(*s, "Optional", args), Value("missing True"));  // the declared default
   args = {Value::missing(), Value(false)};
-  EXPECT_EQ(call_method(*s, "Optional", args), Value(int32_t{0}));
+  EXPECT_EQ(call_method(*s, "Optional", args), Value("missing False"));
   EXPECT_TRUE(args[0].is_missing());
-  const auto& m = s->class_info().members();
-  EXPECT_EQ(m[2].kind_letters(), "GS");
-  EXPECT_TRUE(m[4].params[0].byref && !m[3].params[0].byref);
-  EXPECT_TRUE(m[4].params[1].optional && !m[4].params[0].optional);
 }
 
 TEST(Registry, CreatesByNameAndHostsReplaceFactories) {
   Registry reg;
-  EXPECT_EQ(error_of([&] { reg.create("Test.Sample"); }),
-            "429 Cannot create an instance of Test.Sample");
+  const std::string none = "429 Cannot create an instance of Test.Sample";
+  auto error = [&] { return error_of([&] { reg.create("Test.Sample"); }); };
+  EXPECT_EQ(error(), none);
   reg.register_class("Test.Sample", [] { return ObjectRef(make_object<Sample>()); });
   EXPECT_EQ(reg.create("TEST.SAMPLE")->class_info().prog_id(), "Test.Sample");
   {
     ScopedClass scoped(
         "Test.Sample", []() -> ObjectRef { raise(ErrorCode::Host, "refused"); }, reg);
-    EXPECT_EQ(error_of([&] { reg.create("Test.Sample"); }), "10000 refused");
+    EXPECT_EQ(error(), "10000 refused");
     ScopedClass other(
         "Test.Sample", []() -> ObjectRef { throw std::runtime_error("gone"); }, reg);
-    EXPECT_EQ(error_of([&] { reg.create("Test.Sample"); }), "429 Test.Sample: gone");
+    EXPECT_EQ(error(), "429 Test.Sample: gone");
     ScopedClass empty(
         "test.sample", [] { return ObjectRef(); }, reg);
-    EXPECT_EQ(error_of([&] { reg.create("Test.Sample"); }),
-              "429 Cannot create an instance of Test.Sample");
+    EXPECT_EQ(error(), none);
   }
   EXPECT_TRUE(reg.create("Test.Sample"));
   EXPECT_TRUE(reg.unregister_class("test.SAMPLE"));
   EXPECT_FALSE(reg.unregister_class("Test.Sample"));
   EXPECT_TRUE(Registry::global().find("DateTextConverter"));
-  for (const char* sibling : {"PIRO_CONNECT.CLSCG_CONNECT", "PIRO_LOOKUPDECODE.CLSCO_LOOKUP"})
-    EXPECT_FALSE(Registry::global().find(sibling));  // hosts bring the siblings: none is faked
 }
 
 TEST(BackReference, ForwardsWithoutKeepingTheTargetAlive) {
@@ -232,7 +213,6 @@ TEST(BackReference, ForwardsWithoutKeepingTheTargetAlive) {
             "91 Object variable not set: the object has ended");
 }
 
-// (A pinned date: the golden runner's.)
 TEST(Clock, TodayIsTheLocalDate) {
   const std::time_t now = std::time(nullptr);
   std::tm t{};

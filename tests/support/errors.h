@@ -1,4 +1,4 @@
-// The error a call raises, as a host sees it: "NUMBER TEXT" (or "no error").
+// The error a call raises as a host sees it, "NUMBER TEXT", or "no error".
 #pragma once
 
 #include <functional>
