@@ -115,7 +115,7 @@ TEST(ValueGuard, NoValueReachesAStatementAgainstItsRuleAndPlainOnesPass) {
       for (const auto& [param, setting] : inputs)
         for (std::string_view hostile : {"zq'zq", "1 OR zb=zb"}) {  // refused quoted and bare
           if (run(cls, m, param, setting, hostile, false).find(hostile) == std::string::npos)
-            continue;  // the input does not reach the statement
+            continue;  // not reached
           const std::string after = run(cls, m, param, setting, hostile, true);
           if (hostile[2] == '\'') {  // refused: the previous statement stays
             ++quote_reached;
