@@ -1,5 +1,4 @@
-// The C interface seen from C++. Equivalent mutant: calloc(2, n) for calloc(1, n) in a value's
-// block.
+// The C interface from C++. Equivalent mutant: calloc(2, n) for calloc(1, n) in a value block.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -57,7 +56,6 @@ TEST(CInterface, OwnedValuesHoldTheirOwnReferencesAndCopies) {
   EXPECT_EQ(std::string(v.u.text.data, v.u.text.length), "-12.5");
   EXPECT_EQ(built(lema_value_set_null(&v)), Value::null());
   EXPECT_EQ(built(lema_value_set_array(&v, 0, nullptr)), Value(Array()));
-
   ObjectRef target = create_object("LEMA_LOOKUPDECODE.CLSCG_LOOKUP");
   Array two({{1, 2}, {-1, 1}});
   two.at(1, -1) = Value(target);
@@ -95,7 +93,6 @@ TEST(CInterface, ErrorsAndTheirTexts) {
   EXPECT_EQ(answer(lema_value_set_array(&v, 3, bounds)), invalid + "arrays have 0 to 2 dimensions");
   EXPECT_EQ(v.kind, LEMA_LONG);
   EXPECT_EQ(answer(lema_unregister_class("No.Class")), "429 No class registered as No.Class");
-
   lema_object* lk = nullptr;
   ASSERT_EQ(lema_create("LEMA_LOOKUPDECODE.CLSCG_LOOKUP", &lk), LEMA_OK);
   EXPECT_EQ(lema_get(lk, "Nope", &v), LEMA_E_NOT_SUPPORTED);
@@ -115,7 +112,6 @@ TEST(CInterface, ErrorsAndTheirTexts) {
             "13 Arrays of more than two dimensions cannot be passed to the host");
   lema_release(lk);
   EXPECT_STREQ(lema_version(), LEMA_PROJECT_VERSION);
-
   std::string longer;
   while (longer.size() < 2000) longer += "è";
   lema_set_error(LEMA_E_HOST, longer.c_str());
