@@ -12,7 +12,7 @@
 namespace lema {
 namespace {
 
-// Sets Cancel, adds 10 to the program, then fails with the number `user` points to, if any.
+// Sets Cancel, adds 10 to the program, then fails with *user unless it is 0.
 int sink(void* user, lema_object*, const char*, lema_value* args, size_t) {
   lema_value_set_boolean(&args[0], 1);
   lema_value_set_long(&args[2], args[2].u.lng + 10);

@@ -52,8 +52,7 @@ TEST(Values, ConversionsFollowTheRuntimeRules) {
   EXPECT_EQ(to_decimal(Value(1e3)).to_text(), "1000");
   EXPECT_EQ(to_date(Value(2.5)), *Date::from_civil(1900, 1, 1, 12));
   EXPECT_EQ(to_string_param(Value()), "");
-  using Calls = std::vector<std::function<void()>>;
-  const std::pair<const char*, Calls> errors[] = {
+  const std::pair<const char*, std::vector<std::function<void()>>> errors[] = {
       {"13 Type mismatch",
        {[] { to_integer(Value("12abc")); }, [] { to_integer(Value("")); },
         [] { to_double(Value("1,5")); }, [] { to_boolean(Value("yes")); },
