@@ -12,14 +12,11 @@
 #include "host/clock.h"
 #include "host/date_text_converter.h"
 #include "lookup/clscg_lookup.h"
-#include "support/errors.h"
 #include "support/golden.h"
 #include "testing/stand_ins.h"
 
 namespace lema {
 namespace {
-
-using testing_support::error_of;
 
 // A new instance's readable members hold their type's zero.
 TEST(Frame, MembersInSlotOrderAndNewInstancesStartEmptyAndReleaseTheirHost) {
