@@ -1,5 +1,4 @@
-// The C interface seen from C++ (values both ways, host classes, dispatch errors:
-// python/smoke.py). calloc(2, n) for calloc(1, n) in a value's block is an equivalent mutant.
+// The C interface from C++. Equivalent mutant: calloc(2, n) for calloc(1, n) in a value block.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,7 +12,7 @@
 namespace lema {
 namespace {
 
-// Sets Cancel and adds 10 to the program, then fails with the number `user` points to, if any.
+// Sets Cancel, adds 10 to the program, then fails with *user unless it is 0.
 int sink(void* user, lema_object*, const char*, lema_value* args, size_t) {
   lema_value_set_boolean(&args[0], 1);
   lema_value_set_long(&args[2], args[2].u.lng + 10);
@@ -22,7 +21,6 @@ int sink(void* user, lema_object*, const char*, lema_value* args, size_t) {
   return fail;
 }
 
-// The connector's event, raised by calling TransferData: the changes of both sinks come back.
 TEST(CInterface, AFailingSinkDoesNotStopTheNext) {
   lema_object* cn = nullptr;
   ASSERT_EQ(lema_create("LEMA_LOOKUPDECODE.CLSCG_CONNECT", &cn), LEMA_OK);
@@ -35,12 +33,11 @@ TEST(CInterface, AFailingSinkDoesNotStopTheNext) {
   lema_value_set_long(&args[2], 3);
   ASSERT_EQ(lema_call(cn, "TransferData", args, 3, nullptr), LEMA_OK);
   EXPECT_EQ(capi::from_c(args[0]), Value(true));
-  EXPECT_EQ(capi::from_c(args[2]), Value(int32_t{23}));
+  EXPECT_EQ(capi::from_c(args[2]), Value(23));
   lema_value_clear(&args[1]);
   lema_release(cn);
 }
 
-// What each value helper builds, owned; a copy holds its own references and texts.
 TEST(CInterface, OwnedValuesHoldTheirOwnReferencesAndCopies) {
   lema_value v = LEMA_VALUE_INIT, copy = LEMA_VALUE_INIT;
   auto built = [&](int rc) {
@@ -51,7 +48,7 @@ TEST(CInterface, OwnedValuesHoldTheirOwnReferencesAndCopies) {
   EXPECT_EQ(built(lema_value_set_boolean(&v, 7)), Value(true));
   EXPECT_EQ(v.u.boolean, 1);
   EXPECT_EQ(built(lema_value_set_integer(&v, -3)), Value(int16_t{-3}));
-  EXPECT_EQ(built(lema_value_set_long(&v, 70000)), Value(int32_t{70000}));
+  EXPECT_EQ(built(lema_value_set_long(&v, 70000)), Value(70000));
   EXPECT_EQ(built(lema_value_set_double(&v, 2.5)), Value(2.5));
   EXPECT_EQ(built(lema_value_set_date(&v, 2024, 2, 29, 10, 30, 5)),
             Value(*Date::from_civil(2024, 2, 29, 10, 30, 5)));
@@ -59,7 +56,6 @@ TEST(CInterface, OwnedValuesHoldTheirOwnReferencesAndCopies) {
   EXPECT_EQ(std::string(v.u.text.data, v.u.text.length), "-12.5");
   EXPECT_EQ(built(lema_value_set_null(&v)), Value::null());
   EXPECT_EQ(built(lema_value_set_array(&v, 0, nullptr)), Value(Array()));
-
   ObjectRef target = create_object("LEMA_LOOKUPDECODE.CLSCG_LOOKUP");
   Array two({{1, 2}, {-1, 1}});
   two.at(1, -1) = Value(target);
@@ -80,13 +76,11 @@ TEST(CInterface, OwnedValuesHoldTheirOwnReferencesAndCopies) {
   EXPECT_EQ(target->ref_count(), refs);
 }
 
-// A call's answer and the thread's error text, as "NUMBER TEXT".
 std::string answer(int rc) {
   return std::to_string(rc) + " " + lema_last_error();
 }
 
-// Entry points report their own error; the value helpers keep the one a callback set, and a
-// refused value leaves the old one. Long texts are cut on a character.
+// Value helpers keep a callback's error; a refused value keeps the old one.
 TEST(CInterface, ErrorsAndTheirTexts) {
   const std::string invalid = "5 Invalid procedure call or argument: ";
   lema_set_error(LEMA_E_HOST, "refused by the host");
@@ -99,7 +93,6 @@ TEST(CInterface, ErrorsAndTheirTexts) {
   EXPECT_EQ(answer(lema_value_set_array(&v, 3, bounds)), invalid + "arrays have 0 to 2 dimensions");
   EXPECT_EQ(v.kind, LEMA_LONG);
   EXPECT_EQ(answer(lema_unregister_class("No.Class")), "429 No class registered as No.Class");
-
   lema_object* lk = nullptr;
   ASSERT_EQ(lema_create("LEMA_LOOKUPDECODE.CLSCG_LOOKUP", &lk), LEMA_OK);
   EXPECT_EQ(lema_get(lk, "Nope", &v), LEMA_E_NOT_SUPPORTED);
@@ -108,14 +101,6 @@ TEST(CInterface, ErrorsAndTheirTexts) {
                  lema_class_name(lk, nullptr), lema_get(lk, "Caption", nullptr),
                  lema_let(lk, "IDLookup", nullptr), lema_set(lk, "LookupRecordset", nullptr)})
     EXPECT_EQ(answer(rc), invalid + "no value");
-  lema_value back = LEMA_VALUE_INIT;
-  lema_value_clear(&c);
-  ASSERT_EQ(lema_create("LEMA_LOOKUPDECODE.CLSCG_LOOKUP", &c.u.object), LEMA_OK);
-  c.kind = LEMA_OBJECT;
-  EXPECT_EQ(lema_set(lk, "LookupRecordset", &c) + lema_get(lk, "LookupRecordset", &back), 0);
-  EXPECT_EQ(back.u.object, c.u.object);
-  lema_value_clear(&back);
-  lema_release(c.u.object);
   EXPECT_EQ(lema_call(lk, nullptr, nullptr, 0, nullptr), LEMA_E_INVALID_CALL);
   EXPECT_EQ(answer(lema_invoke(lk, "Valute", 7, nullptr, 0, nullptr)),
             invalid + "unknown access kind");
@@ -127,7 +112,6 @@ TEST(CInterface, ErrorsAndTheirTexts) {
             "13 Arrays of more than two dimensions cannot be passed to the host");
   lema_release(lk);
   EXPECT_STREQ(lema_version(), LEMA_PROJECT_VERSION);
-
   std::string longer;
   while (longer.size() < 2000) longer += "è";
   lema_set_error(LEMA_E_HOST, longer.c_str());

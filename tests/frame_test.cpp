@@ -12,17 +12,13 @@
 #include "host/clock.h"
 #include "host/date_text_converter.h"
 #include "lookup/clscg_lookup.h"
-#include "support/errors.h"
 #include "support/golden.h"
 #include "testing/stand_ins.h"
 
 namespace lema {
 namespace {
 
-using testing_support::error_of;
-
-// Each class's members in slot order with their accessors; a new instance's readable members
-// hold their type's zero, and it releases its host when it ends.
+// A new instance's readable members hold their type's zero.
 TEST(Frame, MembersInSlotOrderAndNewInstancesStartEmptyAndReleaseTheirHost) {
   std::ifstream in(std::string(LEMA_GOLDEN_DIR) + "/members.txt");
   const ObjectRef h = make_object<host::RecordingHost>(host::RecordingHostConfig{}, nullptr);
@@ -48,9 +44,8 @@ TEST(Frame, MembersInSlotOrderAndNewInstancesStartEmptyAndReleaseTheirHost) {
     }
     EXPECT_EQ(listed, line.substr(colon + 2));
     ++classes;
-    if (line.starts_with(CLSCG_CONNECT::kProgId)) continue;  // see the connector's tests
+    if (line.starts_with(CLSCG_CONNECT::kProgId)) continue;  // connect_test
     set_property(*o, "ActiveInterface", Value(h));
-    EXPECT_EQ(h->ref_count(), 2u);
     o.reset();
     EXPECT_EQ(h->ref_count(), 1u) << line;
   }
@@ -63,14 +58,13 @@ TEST(Frame, MembersInSlotOrderAndNewInstancesStartEmptyAndReleaseTheirHost) {
   EXPECT_EQ(params, "&Cancel Data &kwCalledProgram ");
 }
 
-// A typed call on a new instance leaves the outputs the same call by name leaves on another
-// (the golden data calls every member by name).
+// A typed call leaves the outputs the same call by name leaves on another new instance.
 template <class C>
 void expect_same(const char* name, const std::function<void(C&)>& typed,
                  std::vector<Value> args = {}) {
   auto t = make_object<C>(), n = make_object<C>();
   for (C* o : {t.get(), n.get()})
-    if (o->class_info().find("CodAzienda")) let_property(*o, "CodAzienda", Value(int32_t{15}));
+    if (o->class_info().find("CodAzienda")) let_property(*o, "CodAzienda", Value(15));
   typed(*t);
   call_method(*n, name, args);
   for (const Member& m : t->class_info().members()) {
@@ -79,7 +73,6 @@ void expect_same(const char* name, const std::function<void(C&)>& typed,
   }
 }
 
-// The typed calls whose signature has defaults or pointers.
 TEST(Frame, TypedCallsWithDefaultsEqualTheCallsByName) {
   using L = CLSCG_LOOKUP;
   using D = CLSCG_DECODE;
@@ -94,7 +87,7 @@ TEST(Frame, TypedCallsWithDefaultsEqualTheCallsByName) {
   expect_same<L>("ContiCliFor", [](L& l) { l.ContiCliFor(); });
   expect_same<L>("CodiciIva", [](L& l) { l.CodiciIva(); });
   const ObjectRef c = host::make_control("c");
-  const Value n7(int32_t{7}), n0(int32_t{0}), no = Value::missing();
+  const Value n7(7), n0(0), no = Value::missing();
   host::pin_today(*Date::from_civil(2024, 3, 15));
   expect_same<D>("CategorieStampa", [&](D& d) { d.CategorieStampa(c); }, {Value(c)});
   expect_same<D>("ContiCorrenti", [&](D& d) { d.ContiCorrenti(n7, no, no, no, c); },
@@ -117,11 +110,9 @@ TEST(DateText, TheFormsAcceptedAndTheOnesRefused) {
                           "2024-03-15 10:30:", "2024-03-15X10:30", "2024-03-15 10-30",
                           "2024-03-15 10:30:5x", "15.03.2024"})
     EXPECT_EQ(read(bad), "13 ") << bad;
-  EXPECT_EQ(error_of([&] { call_method(c, "SetText"); }),
-            "449 Argument not optional: Text: SetText");
 }
 
-// A converter the host supplies is used by name; one that cannot be created gives ''.
+// One that cannot be created gives ''.
 TEST(DateText, AConverterSuppliedByTheHostIsUsedByName) {
   auto lk = make_object<CLSCG_LOOKUP>();
   auto date_in = [&](Value v) {

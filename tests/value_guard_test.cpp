@@ -66,14 +66,12 @@ bool takes_text(TypeTag t) {
   return t == TypeTag::Variant || t == TypeTag::String;
 }
 
-// A setting a host can assign a text to.
 bool text_setting(const Member& s) {
   return s.kind == MemberKind::Property && (s.access & access::L) && takes_text(s.type);
 }
 
-// The statement after a method is called twice on a new instance, every text setting and
-// argument "A1" (objects a control, others 1), the second time with `hostile` in argument
-// `param` or in `setting`; with the guard as `on` says.
+// The statement after two calls on a new instance, texts "A1", the second call with `hostile`
+// in argument `param` or `setting`.
 std::string run(const char* cls, const Member& m, int param, std::string_view setting,
                 std::string_view hostile, bool on) {
   ValueGuardScope g(on);
@@ -94,7 +92,6 @@ std::string run(const char* cls, const Member& m, int param, std::string_view se
   return to_text(get_property(*o, "StringaSQL"));
 }
 
-// Whether every occurrence of `what` in `sql` stands between the statement's quotes.
 bool only_inside_quotes(const std::string& sql, std::string_view what) {
   for (size_t p = sql.find(what); p != std::string::npos; p = sql.find(what, p + 1))
     if (std::count(sql.begin(), sql.begin() + static_cast<long>(p), '\'') % 2 == 0) return false;
@@ -113,14 +110,14 @@ TEST(ValueGuard, NoValueReachesAStatementAgainstItsRuleAndPlainOnesPass) {
       std::vector<std::pair<int, std::string_view>> inputs;
       for (size_t i = 0; i < m.params.size(); ++i)
         if (takes_text(m.params[i].type)) inputs.emplace_back(static_cast<int>(i), "");
-      for (const Member& s : info.members())  // FiltroStringaSQL: the caller's SQL, by contract
+      for (const Member& s : info.members())  // FiltroStringaSQL is the caller's SQL
         if (text_setting(s) && s.name != "FiltroStringaSQL") inputs.emplace_back(-1, s.name);
       for (const auto& [param, setting] : inputs)
         for (std::string_view hostile : {"zq'zq", "1 OR zb=zb"}) {  // refused quoted and bare
           if (run(cls, m, param, setting, hostile, false).find(hostile) == std::string::npos)
-            continue;  // the input does not reach the statement
+            continue;  // not reached
           const std::string after = run(cls, m, param, setting, hostile, true);
-          if (hostile[2] == '\'') {  // refused: the previous statement stays (or none)
+          if (hostile[2] == '\'') {  // refused: the previous statement stays
             ++quote_reached;
             EXPECT_TRUE(after == plain || after.empty()) << m.name << param << setting;
           } else {
@@ -137,20 +134,19 @@ TEST(ValueGuard, NoValueReachesAStatementAgainstItsRuleAndPlainOnesPass) {
   EXPECT_LT(phrase_refused, phrase_reached);
 }
 
-// (Orderings passed and refused: the guard's lemald script.)
 TEST(ValueGuard, ConditionAndTranslationsPassAndARefusedCompanyFailsTheWholeStatement) {
   ValueGuardScope g(true);
   auto lk = make_object<CLSCG_LOOKUP>();
   host::RecordingHostConfig cfg;
   cfg.translation = host::RecordingHostConfig::Translation::Prefix;
-  cfg.prefix = "l'";  // the host's own translations stay as given
+  cfg.prefix = "l'";  // the host's translations stay as given
   lk->ActiveInterface = ObjectRef(make_object<host::RecordingHost>(cfg, nullptr));
   lk->FiltroStringaSQL = Value("CG33_CODICE LIKE 'A%'");
   lk->CausaliContabili();
   const Value sql = lk->StringaSQL();
   EXPECT_TRUE(sql.as_string().ends_with(" WHERE CG33_CODICE LIKE 'A%' ORDER BY CG33_CODICE"));
   EXPECT_NE(sql.as_string().find("THEN 'l'Acquisti'"), std::string::npos);
-  lk->CodAzienda = Value("1 OR 1=1");  // a step of its own: no list of every company
+  lk->CodAzienda = Value("1 OR 1=1");  // not a list of every company
   lk->AnagContribuente();
   EXPECT_EQ(lk->StringaSQL(), sql);
 }
