@@ -359,10 +359,8 @@ TEST(FiscalYears, OverAnotherLayerAndItsFailures) {
   const Ref<Recordset> got = fiscal_years(foreign);
   ASSERT_TRUE(got);
   ASSERT_EQ(got->RecordCount(), 2);
-  for (int32_t i = 0; i < 11; ++i) {
-    EXPECT_EQ(got->field(i).attributes, adFldUnspecified);
+  for (int32_t i = 0; i < 11; ++i)
     for (int32_t r = 0; r < 2; ++r) EXPECT_EQ(got->cell(r, i), want->cell(r, i)) << r << i;
-  }
   const Ref<Recordset> none = fiscal_years(foreign, 99);  // uncounted, no rows: an empty list
   ASSERT_TRUE(none);
   EXPECT_EQ(none->State(), adStateOpen);
