@@ -406,7 +406,7 @@ TEST(DataPathFiles, NoDatabaseCreatedBadUrlsSayWhy) {
   fs::create_directories(dir);
   const std::string missing = dir / "missing.db", quoted = "db=\"" + missing + "\"";
   for (const std::string& keys : std::vector<std::string>{
-           "db=" + missing, quoted, "db=", "timeout=1", "db=:memory: color=red", "db=:memory: db=x",
+           quoted, "db=", "timeout=1", "db=:memory: color=red", "db=:memory: db=x",
            "db=:memory: timeout=abc", "db=:memory: timeout=-1", "db=:memory: readonly=maybe",
            "db=a" + std::string(1, '\0') + ".db"})
     EXPECT_NE(open_error("sqlite3://" + keys), "") << keys;
