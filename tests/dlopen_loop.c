@@ -1,14 +1,13 @@
-/* Loads the shared library, has a lookup create and release a sibling class of this host, and
- * unloads it, over and over: each cycle must really unload the library and tear its registry
- * down (dropping the class still registered); the sanitizer build checks leaks at exit.
- *   dlopen_loop LIBRARY [CYCLES] */
+/* Load the library, have a lookup create and release this host's sibling class, unload: each
+ * cycle really unloads and tears the registry down (dropping the class registered); the
+ * sanitizer build checks leaks.   dlopen_loop LIBRARY [CYCLES] */
 #include <dlfcn.h>
 #include <stdio.h>
 #include <stdlib.h>
 
 #include "lema/lema.h"
 
-#pragma GCC diagnostic ignored "-Wunused-parameter" /* the callbacks' signatures are fixed */
+#pragma GCC diagnostic ignored "-Wunused-parameter"
 
 #define API(X) X(lema_create) X(lema_release) X(lema_call) X(lema_register_class) X(lema_last_error)
 #define FIELD(name) __typeof__(name)* name;

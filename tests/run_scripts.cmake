@@ -1,5 +1,5 @@
-# Each SCRIPTS/*.json run by `lemald run` prints its .expected byte for byte; each
-# SCRIPTS/bad/*.json is a script error: exit 2, no output, one line on standard error.
+# SCRIPTS/*.json print their .expected exactly; SCRIPTS/bad/*.json exit 2, no output, one
+# line on standard error.
 file(GLOB scripts ${SCRIPTS}/*.json ${SCRIPTS}/bad/*.json)
 foreach(script ${scripts})
   execute_process(COMMAND ${LEMALD} run ${script} OUTPUT_VARIABLE got ERROR_VARIABLE err RESULT_VARIABLE rc)

@@ -1,5 +1,5 @@
-# -Werror is in the library's compile commands exactly when LEMA_WERROR is on (configured
-# only).   cmake -DSOURCE=DIR -DWORK=DIR -DCXX=COMPILER -P werror_check.cmake
+# -Werror in the library's compile commands iff LEMA_WERROR (configured only).
+# cmake -DSOURCE=DIR -DWORK=DIR -DCXX=COMPILER -P werror_check.cmake
 foreach(option OFF ON)
   set(dir ${WORK}/werror-${option})
   execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE} -B ${dir} -DCMAKE_CXX_COMPILER=${CXX}

@@ -1,14 +1,14 @@
-"""The explorer's API: a refusal is a JSON error with a 4xx status and the server serves on; the
-value guard is on; the lookups run on the demo database.   api_test.py LEMALD"""
+"""The explorer's API: refusals are JSON errors with a 4xx status, the server serves on, the
+value guard is on, lookups run on the demo database.   api_test.py LEMALD"""
 import sys
 
 from server import LOOKUP, Server
 
-# Not runnable on the demo database: scalar functions; codes the guard refuses without settings.
+# Scalar functions; codes the guard refuses without settings.
 CANNOT_RUN = {"ContiImmobilizzi", "LettereIntento"}
 
 
-def default_args(method):  # every required argument: the demo database, True or 1
+def default_args(method):  # required arguments: the demo database, True or 1
     args = []
     for p in method["params"]:
         if p["optional"]:
@@ -20,7 +20,7 @@ def default_args(method):  # every required argument: the demo database, True or
 
 with Server(sys.argv[1]) as server:
     valute = {"class": LOOKUP, "method": "Valute"}
-    for body, status, text in [  # a call, or with "sql" a statement to run
+    for body, status, text in [
         ({**valute, "method": "NoSuchLookup"}, 404, "has no method NoSuchLookup"),
         ({**valute, "class": "NO.CLASS"}, 404, "no class NO.CLASS"),
         ({**valute, "method": "IFRS15_Operativita", "args": ["two"]}, 400, "Type mismatch"),
@@ -34,8 +34,7 @@ with Server(sys.argv[1]) as server:
         got, answer = server.post("api/run" if "sql" in str(body) else "api/call", body)
         assert got == status and text in answer.get("error", ""), f"{body!r:.60}: {got} {answer}"
 
-    # Served on after those refusals, the guard refuses a quote in a quoted code: the statement
-    # step falls back, and says why.
+    # The guard refuses a quote in a quoted code: the statement step falls back, saying why.
     _, answer = server.post("api/call", {**valute, "method": "GruppiPerInventariContabili",
                                          "args": ["1' OR '1'='1"]})
     assert answer["statement"] is None and answer["fallbacks"], answer
@@ -44,7 +43,7 @@ with Server(sys.argv[1]) as server:
     for group in server.post("api/methods")[1]["groups"]:
         for m in group["methods"] if group["class"] == LOOKUP else []:
             _, out = server.post("api/call", {**valute, "method": m["name"], "args": default_args(m)})
-            if "rows" not in out:  # a statement to run, or none
+            if "rows" not in out:
                 out = server.post("api/run", {"sql": out["statement"]})[1] if out["statement"] else {}
             if "rows" in out:
                 ran += out["total"] > 0

@@ -1,5 +1,5 @@
-"""The explorer in headless Chromium shows what `lemald run` gives, runs lookups and decodes, and
-restores a view from its address. Exit 77: skipped.   browser_test.py LEMALD"""
+"""The explorer in headless Chromium: what `lemald run` gives, lookups and decodes run, a view
+restored from its address. Exit 77: skipped.   browser_test.py LEMALD"""
 import json, os, shutil, signal, subprocess, sys, tempfile
 
 from server import DECODE, LOOKUP, Server
@@ -14,7 +14,7 @@ try:
 except (ImportError, AssertionError):
     print("skipped: needs python3-selenium, chromium and chromium-driver")
     sys.exit(77)
-signal.alarm(150)  # the whole test, whatever hangs
+signal.alarm(150)
 steps = [{"op": "new", "class": LOOKUP, "as": "lk"},
          {"op": "let", "obj": "lk", "prop": "TipologiaSezionale", "value": 2},
          {"op": "call", "obj": "lk", "method": "Sezionali", "args": [2]},
@@ -28,7 +28,7 @@ options.binary_location = CHROMIUM
 for flag in ("headless", "no-sandbox", "no-proxy-server", "window-size=1500,950",
              "user-data-dir=" + tempfile.mkdtemp()):
     options.add_argument("--" + flag)
-os.environ["NO_PROXY"] = "127.0.0.1,localhost"  # Selenium's own requests to the driver
+os.environ["NO_PROXY"] = "127.0.0.1,localhost"  # Selenium to its driver
 
 
 def find(css, every=False):
@@ -52,7 +52,7 @@ def set_field(container, name, kind, text):
     fill(f"#{container} input[name='{name}']", text)
 
 
-def shown():  # the statement on the page, its line-end marks turned back into line ends
+def shown():  # the page's statement, line-end marks back to line ends
     return d.execute_script("return Array.from(document.getElementById('statement').childNodes)"
                             ".map((n) => n.dataset && n.dataset.eol || n.textContent).join('')")
 
@@ -65,13 +65,13 @@ with Server(sys.argv[1], signal.SIGINT) as server:
         wait(lambda _: find(".method"))
         pick("Sezionali", LOOKUP, "Sezionali", "CodiceDitta", "Number", "2")
         set_field("settings", "TipologiaSezionale", "Number", "2")
-        wait(lambda _: shown() == statement)  # with the argument and the setting
+        wait(lambda _: shown() == statement)
         assert (find("#caption").text, find("#idlookup").text) == (caption, id_lookup)
         headings = [c[0] if isinstance(c[0], str) else "(hidden)" for c in columns["$array"]]
         assert [th.text for th in find("#headings th", True)] == headings
         assert "\u21B5" in find("#statement").text, "line ends shown"
         find("#run").click()
-        wait(lambda _: find("#rows td").text == "G")  # the journal of company 2
+        wait(lambda _: find("#rows td").text == "G")  # company 2's journal
 
         view = d.current_url
         pick("ISTAT", DECODE, "AttivitàISTAT", "CodiceISTAT", "Text", "28.41")
@@ -84,7 +84,7 @@ with Server(sys.argv[1], signal.SIGINT) as server:
         d.refresh()
         wait(lambda _: shown() == statement)
     except BaseException:
-        d.save_screenshot("explorer_failure.png")  # in the test's working folder
+        d.save_screenshot("explorer_failure.png")
         raise
     finally:
         d.quit()

@@ -1,5 +1,5 @@
-"""The explorer's call as a `lemald run` script and as C++, C and Python programs prints, against
-an installed package, what its API shows.   code_forms.py PREFIX PC_DIR WORK_DIR [CFLAG...]"""
+"""The explorer's call as lemald script, C++, C and Python, on an installed package, prints
+what its API shows.   code_forms.py PREFIX PC_DIR WORK_DIR [CFLAG...]"""
 import json, os, subprocess, sys
 
 from server import LOOKUP, Server
@@ -16,7 +16,7 @@ headings = [h["text"] for h in out["headings"]]
 
 
 def run(*command):
-    result = subprocess.run(command, env=env, capture_output=True)  # bytes: line ends as printed
+    result = subprocess.run(command, env=env, capture_output=True)  # bytes: line ends kept
     assert result.returncode == 0, f"{command[0]}: {result.stderr.decode()}"
     return result.stdout.decode()
 
@@ -33,7 +33,7 @@ shown = (f"Caption: {out['caption']}\nIDLookup: {out['id']}\n" +
          "".join(f"Heading: {h}\n" for h in headings) + f"StringaSQL: {out['statement']}\n")
 link = run("pkg-config", "--cflags", "--libs", "lema").split()
 for form, suffix, compiler in (("cpp", "cpp", "c++"), ("c", "c", "cc"), ("python", "py", "")):
-    if form == "python" and flags:  # an instrumented library cannot be loaded into the interpreter
+    if form == "python" and flags:  # an instrumented library cannot load into the interpreter
         continue
     path = os.path.join(work, "call." + suffix)
     with open(path, "w") as f:

@@ -1,14 +1,13 @@
 #!/usr/bin/python3
-"""Every golden statement (dumped by lema_tests) parsed as SQL Server's dialect by sqlglot, and
-token rules for what sqlglot lets through.   check.py LEMA_TESTS"""
+"""Golden statements (dumped by lema_tests) parsed by sqlglot as T-SQL, plus token rules for
+what it lets through.   check.py LEMA_TESTS"""
 import json, os, re, subprocess, sys, tempfile
 
 import sqlglot  # Debian's python3-sqlglot
 
-# Paths passing Empty, Null, an array or a quote: values are placed as they are, so not parsed.
+# Empty, Null, an array or a quote are placed as they are: not parsed.
 PLACED_AS_IS = re.compile(r"\b(empty|null|array)\b|\"\"|'")
-# Made invalid by those rules (LettereIntento without settings: an empty company argument);
-# one that parses after all makes the list stale: a failure.
+# Invalid by design (LettereIntento without settings: an empty company); one that parses fails.
 EXPECTED_INVALID = {"L.LettereIntento ()"} | {
     f'L.LettereIntento TipoCF=0 CodCliFor=25 DataDocumento="{d}" NumRegistrazione="R1" '
     "TipoOperazionePlafond=2" for d in ("31/12/2023", "not a date")}
@@ -25,17 +24,16 @@ def check(sql):
         return "no statement"
     try:
         sqlglot.parse_one(sql, read="tsql")
-    except Exception as e:  # ParseError, TokenError, ...
+    except Exception as e:
         return f"{type(e).__name__}: {str(e).splitlines()[0][:160]}"
-    bare = re.sub(r"'(?:[^']|'')*'", "''", sql)  # quoted texts emptied
+    bare = re.sub(r"'(?:[^']|'')*'", "''", sql)
     for rule, what in TOKEN_RULES:
         if m := re.search(rule, bare, re.I):
             return what.format(*m.groups()) + " near: " + bare[max(0, m.start() - 40):m.end() + 10]
     return None
 
 
-# The checker itself must catch broken pieces (also those listed above; that it passes good
-# ones, the golden statements show).
+# The checker catches broken pieces (the golden statements show it passes good ones).
 for wrong in ["SELECT A FORM T WITH (NOLOCK) ", "SELECT CASE WHEN A = 1 THEN 'x' FROM T",
               "SELECT A, FROM T", "SELECT A FROM T GROUP BY  ORDER BY A"]:
     if check(wrong) is None:
@@ -46,7 +44,7 @@ with tempfile.TemporaryDirectory() as tmp:
     subprocess.run([sys.argv[1], "--gtest_filter=Data/Golden.EveryPathWithEveryHost/*"], check=True,
                    capture_output=True, env=dict(os.environ, LEMA_DUMP_STATEMENTS=dump))
     rows = [json.loads(line) for line in open(dump, encoding="utf-8")]
-statements = {r["label"]: r["sql"] for r in rows if r["host"] in (0, 5)}  # no host, or as given
+statements = {r["label"]: r["sql"] for r in rows if r["host"] in (0, 5)}  # no host, as given
 failed, passed = [], 0
 for label, sql in sorted(statements.items()):
     problem = check(sql)
