@@ -12,28 +12,32 @@
 namespace lema {
 namespace {
 
-// Sets Cancel, adds 10 to the program, then fails with *user unless it is 0.
+// Sets Cancel, adds user[1] to the program, then fails with user[0] unless it is 0.
 int sink(void* user, lema_object*, const char*, lema_value* args, size_t) {
+  const int* u = static_cast<int*>(user);
   lema_value_set_boolean(&args[0], 1);
-  lema_value_set_long(&args[2], args[2].u.lng + 10);
-  const int fail = *static_cast<int*>(user);
-  if (fail) lema_set_error(fail, "sink refused");
-  return fail;
+  lema_value_set_long(&args[2], args[2].u.lng + u[1]);
+  if (u[0]) lema_set_error(u[0], "sink refused");
+  return u[0];
 }
 
-TEST(CInterface, AFailingSinkDoesNotStopTheNext) {
+TEST(CInterface, AFailingSinkDoesNotStopTheNextAndUnadviseRemovesOnlyItsOwn) {
   lema_object* cn = nullptr;
   ASSERT_EQ(lema_create("LEMA_LOOKUPDECODE.CLSCG_CONNECT", &cn), LEMA_OK);
-  int fail = 5, pass = 0;
-  uint32_t c = 0;
-  ASSERT_EQ(lema_advise(cn, &sink, &fail, &c) + lema_advise(cn, &sink, &pass, &c), LEMA_OK);
+  int failing[] = {5, 10}, passing[] = {0, 100};
+  uint32_t first = 0, second = 0;
+  ASSERT_EQ(lema_advise(cn, &sink, failing, &first) + lema_advise(cn, &sink, passing, &second),
+            LEMA_OK);
   lema_value args[3] = {LEMA_VALUE_INIT, LEMA_VALUE_INIT, LEMA_VALUE_INIT};
   lema_value_set_boolean(&args[0], 0);
   lema_value_set_string(&args[1], "pick", 4);
   lema_value_set_long(&args[2], 3);
   ASSERT_EQ(lema_call(cn, "TransferData", args, 3, nullptr), LEMA_OK);
   EXPECT_EQ(capi::from_c(args[0]), Value(true));
-  EXPECT_EQ(capi::from_c(args[2]), Value(23));
+  EXPECT_EQ(capi::from_c(args[2]), Value(113));
+  ASSERT_EQ(lema_unadvise(cn, first), LEMA_OK);
+  ASSERT_EQ(lema_call(cn, "TransferData", args, 3, nullptr), LEMA_OK);
+  EXPECT_EQ(capi::from_c(args[2]), Value(213));
   lema_value_clear(&args[1]);
   lema_release(cn);
 }
