@@ -10,7 +10,6 @@
 #include "common/error.h"
 #include "common/text.h"
 #include "connect/clscg_connect.h"
-#include "support/document_query.h"
 #include "support/golden.h"
 #include "testing/stand_ins.h"
 
@@ -238,6 +237,37 @@ class DocumentReferences : public Connector {
   Ref<FakeDb> db = make_object<FakeDb>();
 };
 
+// The query for a document's graphic references (company -4, registration A'B), on one line
+// as the connector writes it.
+std::string document_query() {
+  std::string sql = R"( SELECT CO99.CO99_INDTIPOOP AS INDTIPOOP,
+        ISNULL(CG33.CG33_INDGESTEC, CG33C.CG33_INDGESTEC) AS INDGESTEC,
+        ( SELECT TOP 1 EF06_NUMREG_CO99
+          FROM EF06_SCADSTO WITH (NOLOCK)
+              LEFT OUTER JOIN CO99_MASTERDOC CO99_STORICO WITH (NOLOCK)
+                  ON CO99_STORICO.CO99_DITTA_CG18 = CO99.CO99_DITTA_CG18
+                  AND CO99_STORICO.CO99_NUMREG = EF06_NUMREG_CO99
+          WHERE EF06_DITTA_CG18 = CO99.CO99_DITTA_CG18
+          AND EF06_NUMREGMOV_CO99 = CO99.CO99_NUMREG
+          AND CO99_STORICO.CO99_INDTIPOOP = 1
+          ORDER BY EF06_NUMREG_CO99
+        ) AS NUMREG_ORIG
+ FROM CO99_MASTERDOC CO99 WITH (NOLOCK)
+     LEFT OUTER JOIN CG41_PRIMANOTA CG41 WITH (NOLOCK)
+         ON CG41.CG41_DITTA_CG18 = CO99.CO99_DITTA_CG18
+         AND CG41.CG41_NUMREG = CO99.CO99_NUMREG
+     LEFT OUTER JOIN CG41C_PRIMANOTA CG41C WITH (NOLOCK)
+         ON CG41C.CG41_DITTA_CG18 = CO99.CO99_DITTA_CG18
+         AND CG41C.CG41_NUMREG = CO99.CO99_NUMREG
+     LEFT OUTER JOIN CG33_TABCAU CG33 WITH (NOLOCK)
+         ON CG33.CG33_CODICE = CG41.CG41_CODICE_CG33
+     LEFT OUTER JOIN CG33_TABCAU CG33C WITH (NOLOCK)
+         ON CG33C.CG33_CODICE = CG41C.CG41_CODICE_CG33
+ WHERE CO99.CO99_DITTA_CG18 = -4 AND CO99.CO99_NUMREG = 'A'B')";
+  std::erase(sql, '\n');
+  return sql;
+}
+
 // The document's own number (operation kind 1), the original one (ledger reason kind 2 or 3;
 // blanks count), or nothing.
 TEST_F(DocumentReferences, OpenTheGraphicsOnTheChosenRegistrationOrNothing) {
@@ -252,7 +282,7 @@ TEST_F(DocumentReferences, OpenTheGraphicsOnTheChosenRegistrationOrNothing) {
       {i3, i1, Value("R"), nullptr},
       {i0, Value(4.0), i1, nullptr}};
   EXPECT_TRUE(cn->CallRiferimentiGraficiDocumento());
-  EXPECT_EQ(db->executed, test_data::document_query("-4", "A'B"));
+  EXPECT_EQ(db->executed, document_query());
   EXPECT_TRUE(take().empty());
   int opened = 0;
   for (const auto& [op, gest, orig, number] : cases) {

@@ -26,7 +26,6 @@
 #include "host/ado/recordset.h"
 #include "lema/lema.h"
 #include "lookup/clscg_lookup.h"
-#include "support/document_query.h"
 #include "support/errors.h"
 
 #define EXPECT_RAISES(text, ...) EXPECT_EQ(error_of([&] { __VA_ARGS__; }), text)
@@ -220,24 +219,6 @@ TEST_P(OnBackend, CustomerDecodeKeepsItsFirstConnection) {
   EXPECT_EQ(customer(url, failed), "");
   // A code that cannot be joined keeps the previous statement, which runs.
   EXPECT_EQ(dc->ClienteFornitore(Array::matrix(1, 1), 0, 9, day(2024, 6, 30), url), kRenamed);
-}
-
-TEST_P(OnBackend, DocumentQueryFindsTheOriginal) {
-  database(
-      {"CREATE TABLE CO99_MASTERDOC (CO99_DITTA_CG18 INTEGER, CO99_NUMREG INTEGER, CO99_INDTIPOOP INTEGER)",
-       "CREATE TABLE CG41C_PRIMANOTA (CG41_DITTA_CG18 INTEGER, CG41_NUMREG INTEGER, CG41_CODICE_CG33 VARCHAR(4))",
-       "CREATE TABLE CG41_PRIMANOTA AS SELECT * FROM CG41C_PRIMANOTA",
-       "CREATE TABLE CG33_TABCAU (CG33_CODICE VARCHAR(4), CG33_INDGESTEC INTEGER)",
-       "CREATE TABLE EF06_SCADSTO (EF06_DITTA_CG18 INTEGER, EF06_NUMREG_CO99 INTEGER, EF06_NUMREGMOV_CO99 INTEGER)",
-       "INSERT INTO CO99_MASTERDOC VALUES (1, 100, 0), (1, 90, 1), (1, 80, 1), (1, 70, 0)",
-       "INSERT INTO CG41C_PRIMANOTA VALUES (1, 100, 'INC')",
-       "INSERT INTO CG33_TABCAU VALUES ('INC', 3)",
-       "INSERT INTO EF06_SCADSTO VALUES (1, 90, 100), (1, 80, 100), (1, 70, 100)"});
-  Ref<Recordset> rs = db->Execute(test_data::document_query("1", "100"));
-  ASSERT_EQ(rs->RecordCount(), 1);
-  EXPECT_EQ(rs->value("INDTIPOOP"), 0);
-  EXPECT_EQ(to_long(rs->value("INDGESTEC")), 3);     // from the closed-period ledger
-  EXPECT_EQ(to_long(rs->value("NUMREG_ORIG")), 80);  // the first original invoice
 }
 
 // The reasons swallowed, through the C interface, while it lives; its age.
