@@ -43,9 +43,12 @@ std::vector<std::string> tokens(const std::string& s, char sep) {
 
 namespace {
 
+// "text", a piece's name, or several of them joined by + ("a"+NAME+"b").
 std::string text_of(const std::string& t) {
-  if (t.starts_with('"')) return json::parse(t).get<std::string>();
-  return g_pieces.at(t);
+  std::string out;
+  for (const std::string& part : tokens(t, '+'))
+    out += part.starts_with('"') ? json::parse(part).get<std::string>() : g_pieces.at(part);
+  return out;
 }
 
 Hunks hunks_of(const std::vector<std::string>& t, size_t i) {
