@@ -500,8 +500,6 @@ std::string apply_changes(std::string s, const Hunks& hunks) {
   return s;
 }
 
-// ---- update mode ----------------------------------------------------------------------
-
 void update(const std::string& file) {
   std::vector<Block> blocks = load(file);
   std::vector<std::string> lines;

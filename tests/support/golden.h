@@ -1,5 +1,5 @@
-// The golden data of the lookups and decodes (tests/golden/*.txt, syntax at the top of
-// lookups.txt): reading it, running a path by name, rewriting it (lema_tests --update).
+// The lookups' and decodes' golden data (syntax: top of tests/golden/lookups.txt): reading
+// it, running a path by name, rewriting it (lema_tests --update).
 #pragma once
 
 #include <map>
@@ -11,12 +11,11 @@
 
 namespace lema::golden {
 
-// A line's blank-separated tokens ("a b", [..], (..), Name="a b" are one each), or its
-// `sep`-separated items.
+// A line's blank-separated tokens ("a b", [..], (..), N="a b" are one each), or `sep` items.
 std::vector<std::string> tokens(const std::string& line, char sep = ' ');
-// What a token denotes (the values listed in lookups.txt); cN is controls[N-1].
+// A value token of lookups.txt; cN is controls[N-1].
 Value value_of(const std::string& token, const std::vector<ObjectRef>& controls);
-// `inner` reached by member name only (as an object registered through the C interface is).
+// `inner` reached by member name only, as a class registered through the C interface is.
 ObjectRef by_name(ObjectRef inner);
 
 using Hunks = std::vector<std::pair<std::string, std::string>>;  // old text, new text
