@@ -58,6 +58,47 @@ TEST(Frame, MembersInSlotOrderAndNewInstancesStartEmptyAndReleaseTheirHost) {
   EXPECT_EQ(params, "&Cancel Data &kwCalledProgram ");
 }
 
+// The sibling lookup in the order it is used; failing at one operation ("": it cannot be
+// created), the outputs that operation feeds (S statement, C columns, T caption) stay.
+TEST(Frame, CodiciIvaAsksTheSiblingLookup) {
+  auto log = std::make_shared<host::TextLog>();
+  auto board = std::make_shared<host::StandInBoard>(log);
+  const auto installed = board->install();
+  auto lk = make_object<CLSCG_LOOKUP>();
+  lk->ActiveInterface = host::make_control("host");
+  Value filter("CG28_ALIQUOTA > 0");
+  lk->CodiciIva(&filter);
+  std::string ops;
+  for (std::string l : log->lines) {
+    l.erase(0, l.find(' ') + 1);
+    if (!l.starts_with("let") && !l.starts_with("set")) l = l.substr(0, l.find(" = "));
+    ops += l + "|";
+  }
+  EXPECT_EQ(ops,
+            "create|set ActiveInterface = #Control|let FiltroStringaSQL = CG28_ALIQUOTA > 0|call "
+            "AliquoteIVA|get StringaSQL|get ArrayFields|get Titolo|release|");
+  const std::pair<const char*, const char*> cases[] = {
+      {"", "SCT"},         {"ActiveInterface", ""}, {"AliquoteIVA", ""},
+      {"StringaSQL", "S"}, {"ArrayFields", "C"},    {"Titolo", "T"}};
+  for (const auto& [op, kept] : cases) {
+    host::StandInConfig& cfg = board->config(host::kSiblingLookup) = {};
+    cfg.absent = !*op;
+    cfg.fail.insert(op);
+    lk = make_object<CLSCG_LOOKUP>();
+    lk->Valute();
+    const Value was[] = {lk->StringaSQL(), lk->ColonneLookup(), lk->Caption()};
+    log->lines.clear();
+    lk->CodiciIva();
+    const Value now[] = {lk->StringaSQL(), lk->ColonneLookup(), lk->Caption()};
+    std::string same;
+    for (int i = 0; i < 3; ++i)
+      if (now[i] == was[i]) same += "SCT"[i];
+    EXPECT_EQ(same, kept) << op;
+    EXPECT_EQ(lk->IDLookup, Value("Lkp_CodiciIVA")) << op;
+    EXPECT_TRUE(!*op || log->lines.back().ends_with(" release")) << op;
+  }
+}
+
 // A typed call leaves the outputs the same call by name leaves on another new instance.
 template <class C>
 void expect_same(const char* name, const std::function<void(C&)>& typed,
