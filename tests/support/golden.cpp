@@ -34,8 +34,8 @@ std::vector<std::string> tokens(const std::string& s, char sep) {
     out.back() += c;
     if (quoted && c == '\\') out.back() += s[++i];
     if (c == '"') quoted = !quoted;
-    if (!quoted && (c == '[' || c == '(')) ++depth;
-    if (!quoted && (c == ']' || c == ')')) --depth;
+    if (!quoted && c == '(') ++depth;
+    if (!quoted && c == ')') --depth;
   }
   if (out.back().empty()) out.pop_back();
   return out;
@@ -93,10 +93,7 @@ Path path_of(const std::vector<std::string>& t, size_t i, const Path* head, int 
   if (++i >= t.size()) return p;
   for (size_t k = i; k < t.size(); ++k) p.written += " " + t[k];
   if (t[i] == "keep") {
-    p.sql = Path::Sql::Keep;
-  } else if (t[i] == "=") {
-    p.sql = Path::Sql::Own;
-    while (++i < t.size()) p.own += text_of(t[i]);
+    p.keep = true;
   } else if (t[i] == "^") {
     if (previous < 0) throw std::runtime_error("^ without a previous path");
     p.base = previous;
@@ -327,12 +324,10 @@ std::vector<Block> load(const std::string& file) {
   if (!in) throw std::runtime_error("cannot read " + file);
   std::vector<Block> blocks;
   g_pieces.clear();
-  char last = 0;
   std::string line;
   for (int n = 1; std::getline(in, line); ++n) try {
       const std::vector<std::string> t = tokens(line);
       if (t.empty() || t[0].starts_with('#')) continue;
-      const char kind = std::exchange(last, t[0][0]);
       if (t[0] == "piece") {
         std::string& text = g_pieces[t[1]];
         for (size_t i = 2; i < t.size(); ++i) text += text_of(t[i]);
@@ -356,13 +351,12 @@ std::vector<Block> load(const std::string& file) {
         if (i < t.size()) b.statement = apply_changes(b.statement, hunks_of(t, i + 1));
         g_pieces[b.label] = b.statement;
       } else if (t[0] == "*") {
-        Path* p = kind == '-' ? &blocks.back().paths.back() : nullptr;
-        (p ? p->host_line : blocks.back().host_line) = n;
-        (p ? p->host.emplace() : blocks.back().host) = hunks_of(t, 1);
+        blocks.back().host_line = n;
+        blocks.back().host = hunks_of(t, 1);
       } else if (t[0] == "-") {
         std::vector<Path>& paths = blocks.back().paths;
         Path p = path_of(t, 1, &blocks.back().head, static_cast<int>(paths.size()) - 1);
-        if (p.base >= 0 && paths[p.base].sql == Path::Sql::Keep)
+        if (p.base >= 0 && paths[p.base].keep)
           throw std::runtime_error("^ after a path that keeps the statement");
         p.line = n;
         for (Path& q : expand(p)) paths.push_back(std::move(q));
@@ -449,7 +443,6 @@ Outcome run(const Block& b, const Path& p, Host h, int fail_at) {
 }
 
 std::string marked_statement(const Block& b, const Path& p) {
-  if (p.sql == Path::Sql::Own) return p.own;
   return apply_changes(p.base < 0 ? b.statement : marked_statement(b, b.paths[p.base]), p.changes);
 }
 
@@ -562,7 +555,7 @@ void update(const std::string& file) {
       if (pm) {  // the shortest of: as written, changes of the default, changes of the path before
         std::vector<std::string> forms;
         try {
-          if (p.sql != Path::Sql::Keep && b.statement == m && marked_statement(b, p) == *pm)
+          if (!p.keep && b.statement == m && marked_statement(b, p) == *pm)
             forms.push_back(p.written.empty() ? "" : " :" + p.written);  // pieces and all
         } catch (const std::exception&) {
         }
@@ -570,7 +563,7 @@ void update(const std::string& file) {
         if (*pm == m)
           forms.push_back("");
         else
-          forms.push_back(h[0].first == m ? " : = " + json(*pm).dump() : " :" + render(h));
+          forms.push_back(" :" + render(h));
         const Hunks hb = before ? diff(*before, *pm) : Hunks{};
         if (before && *before == *pm)
           forms.push_back(" : ^");
@@ -580,16 +573,6 @@ void update(const std::string& file) {
                                 [](const auto& x, const auto& y) { return x.size() < y.size(); });
       }
       instead[p.line] = {"- " + p.setup + expects(pe) + sql};
-      instead[p.host_line];
-      if (!p.given_host && pm) {
-        const std::string pms = marked(b, p, Host::MarkStandard);
-        std::string by_block;
-        try {
-          by_block = apply_changes(*pm, host);
-        } catch (const std::exception&) {
-        }
-        if (by_block != pms) instead[p.line].push_back("*" + render(diff(*pm, pms)));
-      }
     }
   }
   std::ofstream rewritten(file);

@@ -11,7 +11,7 @@
 
 namespace lema::golden {
 
-// A line's blank-separated tokens ("a b", [..], (..), N="a b" are one each), or `sep` items.
+// A line's blank-separated tokens ("a b", (..), N="a b" are one each), or `sep` items.
 std::vector<std::string> tokens(const std::string& line, char sep = ' ');
 // A value token of lookups.txt; cN is controls[N-1].
 Value value_of(const std::string& token, const std::vector<ObjectRef>& controls);
@@ -22,18 +22,17 @@ using Hunks = std::vector<std::pair<std::string, std::string>>;  // old text, ne
 using Expect = std::map<std::string, std::string>;  // an output's name, its canonical text
 
 struct Path {
-  int line = 0, host_line = 0;
+  int line = 0;
   bool first = true;  // the first run of a line with alternatives a|b|c
   std::string setup;
   std::vector<std::string> args;  // the block's when the path gives none
   std::vector<std::pair<std::string, std::string>> settings;      // the block's, then its own
   std::optional<std::pair<std::string, std::string>> given_host;  // language, company
   Expect expect;
-  enum class Sql { Changes, Own, Keep } sql = Sql::Changes;
+  bool keep = false;  // the statement is the one held before
   Hunks changes;
-  int base = -1;              // the path whose statement `changes` apply to (^), or the default's
-  std::string own, written;   // written: the statement as the line gives it
-  std::optional<Hunks> host;  // the standard host's changes, when not the block's
+  int base = -1;        // the path whose statement `changes` apply to (^), or the default's
+  std::string written;  // the statement as the line gives it
 };
 
 struct Block {
