@@ -58,8 +58,8 @@ TEST(Frame, MembersInSlotOrderAndNewInstancesStartEmptyAndReleaseTheirHost) {
   EXPECT_EQ(params, "&Cancel Data &kwCalledProgram ");
 }
 
-// The sibling lookup in the order it is used; failing at one operation ("": it cannot be
-// created), the outputs that operation feeds (S statement, C columns, T caption) stay.
+// The sibling lookup, used in order; where one operation fails ("": no sibling), the outputs
+// it feeds (S statement, C columns, T caption) stay.
 TEST(Frame, CodiciIvaAsksTheSiblingLookup) {
   auto log = std::make_shared<host::TextLog>();
   auto board = std::make_shared<host::StandInBoard>(log);
