@@ -559,16 +559,13 @@ void update(const std::string& file) {
             forms.push_back(p.written.empty() ? "" : " :" + p.written);  // pieces and all
         } catch (const std::exception&) {
         }
-        const Hunks h = diff(m, *pm);
-        if (*pm == m)
-          forms.push_back("");
-        else
-          forms.push_back(" :" + render(h));
-        const Hunks hb = before ? diff(*before, *pm) : Hunks{};
-        if (before && *before == *pm)
+        forms.push_back(*pm == m ? "" : " :" + render(diff(m, *pm)));
+        if (before && *before == *pm) {
           forms.push_back(" : ^");
-        else if (before && hb[0].first != *before)
-          forms.push_back(" : ^" + render(hb));
+        } else if (before) {
+          const Hunks h = diff(*before, *pm);
+          if (h[0].first != *before) forms.push_back(" : ^" + render(h));  // not the whole text
+        }
         sql = *std::min_element(forms.begin(), forms.end(),
                                 [](const auto& x, const auto& y) { return x.size() < y.size(); });
       }
