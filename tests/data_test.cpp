@@ -471,6 +471,7 @@ TEST(InMemoryRecordset, BuiltFilledAndConverted) {
   rs->append_field({"V", adVariant});
   EXPECT_RAISES("3367 Object is already in collection. Cannot append.",
                 rs->append_field({"t", adInteger}));
+  EXPECT_RAISES(kIsClosed, rs->Close());
   EXPECT_RAISES("5 A recordset without a source takes no connection.",
                 rs->Open(Value::missing(), ObjectRef(rs)));
   call_method(o, "Open");
@@ -515,6 +516,7 @@ TEST(InMemoryRecordset, BuiltFilledAndConverted) {
   EXPECT_RAISES("6 Overflow", rs->set_value("I", 40000));
   EXPECT_RAISES(kNoItem, rs->value("Z"));
   EXPECT_RAISES(kNoItem, call_method(*fields, "Item", {7}));
+  EXPECT_RAISES(kIsOpen, rs->Open());
   EXPECT_RAISES(kNotHere, rs->append_field({"C", adInteger}));
   EXPECT_RAISES("9 Subscript out of range", rs->cell(5, 0));
   rs->MoveNext();
