@@ -101,6 +101,7 @@ TEST(CInterface, ErrorsAndTheirTexts) {
   ASSERT_EQ(lema_create("LEMA_LOOKUPDECODE.CLSCG_LOOKUP", &lk), LEMA_OK);
   EXPECT_EQ(lema_get(lk, "Nope", &v), LEMA_E_NOT_SUPPORTED);
   EXPECT_EQ(v.kind, LEMA_EMPTY);  // a failed call leaves its result empty
+  EXPECT_EQ(lema_value_set_object(&v, nullptr) + lema_set(lk, "LookupRecordset", &v), LEMA_OK);
   for (int rc : {lema_value_set_long(nullptr, 1), lema_get(nullptr, "Caption", &v),
                  lema_class_name(lk, nullptr), lema_get(lk, "Caption", nullptr),
                  lema_let(lk, "IDLookup", nullptr), lema_set(lk, "LookupRecordset", nullptr)})
