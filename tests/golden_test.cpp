@@ -45,8 +45,8 @@ class Golden : public ::testing::TestWithParam<size_t> {
   const ::testing::ScopedTrace trace{__FILE__, __LINE__, b.label};
 };
 
-// No host; the standard host ("ENG", company 7, numbered translations), typed and by name; a
-// host whose language and company fail; a host failing in everything.
+// No host, the standard one ("ENG", company 7) typed and by name, one whose language and
+// company fail, one failing in everything.
 TEST_P(Golden, EveryPathWithEveryHost) {
   std::ofstream dump;
   if (const char* d = std::getenv("LEMA_DUMP_STATEMENTS")) dump.open(d, std::ios::app);
@@ -75,10 +75,9 @@ TEST_P(Golden, EveryPathWithEveryHost) {
     }
 }
 
-// Each Variant argument and setting in turn holds an array, which cannot be joined into a
-// statement: the statement is the default one (the input is not read) or the one held
-// before, the failure swallowed; the other outputs are set or kept. Inputs that a path sets
-// to an array have their own expectations there.
+// Each Variant argument and setting in turn holds an array, which no statement can join: the
+// statement is the default (the input unread) or the one held before, the failure swallowed,
+// the other outputs set or kept; unless a path of the block sets that input to an array.
 TEST_P(Golden, AFailingStepKeepsThePreviousStatement) {
   if (b.method == "CodiciIva") return;  // the sibling builds that statement
   std::set<std::string> own;

@@ -52,8 +52,7 @@ struct Outcome {
 };
 
 const std::vector<Block>& all_blocks();
-// Runs a path on a new instance created by name, after a first call (Valute, or the decode's
-// GruppoCespiti). `fail_at`: the translation FailNth fails.
+// Runs a path on a new instance created by name, after a first call; FailNth fails `fail_at`.
 Outcome run(const Block& b, const Path& p, Host h, int fail_at = 0);
 std::string marked_statement(const Block& b, const Path& p);
 Expect expected(const Block& b, const Path& p, Host h);
